@@ -1,0 +1,32 @@
+// Every operator message goes through one port. The main window installs its message dialog
+// (caption "Tavrix05"); tests install an answerer that records what was shown; without a window
+// the messages go to standard error.
+#pragma once
+
+#include <QString>
+
+enum class MessageIcon { Stop, Information, Question, Warning };
+
+struct Message {
+    QString text;
+    int buttons = 1;                   // one or two
+    QString firstButton = QStringLiteral("OK"); // "OK", "Zpět", "Zrušit"...
+    MessageIcon icon = MessageIcon::Stop;
+};
+
+class MessagePort {
+public:
+    virtual ~MessagePort() = default;
+    // Answers 1 when the first button was pressed.
+    virtual int show(const Message &message) = 0;
+};
+
+namespace messages {
+void install(MessagePort *port); // nullptr restores the standard-error port
+MessagePort *current();
+int show(const Message &message);
+int show(const QString &text, MessageIcon icon = MessageIcon::Stop, int buttons = 1,
+         const QString &firstButton = QStringLiteral("OK"));
+// The standard error message: a database or engine error that ends the current step.
+void standardError(const QString &text);
+} // namespace messages

@@ -1,0 +1,282 @@
+#include "connection.h"
+
+#include "cp1250.h"
+#include "sqllog.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <errmsg.h>
+#include <mysql.h>
+
+struct Connection::Handle {
+    MYSQL *mysql = nullptr;
+    ~Handle()
+    {
+        if (mysql)
+            mysql_close(mysql);
+    }
+};
+
+DbError::DbError(int code, const QString &message, const QString &statement)
+    : std::runtime_error(message.toStdString())
+    , m_code(code)
+    , m_message(message)
+    , m_statement(statement)
+{
+}
+
+Connection::Connection()
+    : m_handle(std::make_unique<Handle>())
+{
+}
+
+Connection::Connection(ConnectionParams params)
+    : m_handle(std::make_unique<Handle>())
+    , m_params(std::move(params))
+{
+}
+
+Connection::~Connection()
+{
+    close();
+}
+
+void Connection::setParams(const ConnectionParams &params)
+{
+    m_params = params;
+}
+
+bool Connection::isOpen() const
+{
+    return m_handle->mysql != nullptr;
+}
+
+void Connection::logEvent(int category, const QString &message, int code, const QString &error) const
+{
+    if (m_log)
+        m_log->log(LogCategory(category), message, code, error);
+}
+
+void Connection::open()
+{
+    if (isOpen())
+        return;
+    MYSQL *m = mysql_init(nullptr);
+    if (!m)
+        throw DbError(2008, QStringLiteral("MySQL client ran out of memory"));
+    const unsigned int protocol = MYSQL_PROTOCOL_TCP;
+    mysql_optionsv(m, MYSQL_OPT_PROTOCOL, &protocol);
+    mysql_optionsv(m, MYSQL_OPT_COMPRESS, nullptr);
+    mysql_optionsv(m, MYSQL_SET_CHARSET_NAME, "cp1250");
+    const my_bool reconnect = 0;
+    mysql_optionsv(m, MYSQL_OPT_RECONNECT, &reconnect);
+    const unsigned int timeout = 15;
+    mysql_optionsv(m, MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
+
+    const QByteArray host = cp1250::encode(m_params.host, QStringLiteral("IP"));
+    const QByteArray user = cp1250::encode(m_params.user, QStringLiteral("User"));
+    const QByteArray password = cp1250::encode(m_params.password, QStringLiteral("Password"));
+    const QByteArray database = cp1250::encode(m_params.database, QStringLiteral("Database"));
+    const QString what = QStringLiteral("Connect to %1:%2 database %3 as %4")
+                             .arg(m_params.host)
+                             .arg(m_params.port)
+                             .arg(m_params.database, m_params.user);
+    if (!mysql_real_connect(m, host.constData(), user.constData(), password.constData(),
+                            database.isEmpty() ? nullptr : database.constData(), uint(m_params.port), nullptr,
+                            CLIENT_FOUND_ROWS)) {
+        const int code = int(mysql_errno(m));
+        const QString error = cp1250::decode(QByteArray(mysql_error(m)));
+        mysql_close(m);
+        logEvent(int(LogCategory::Connect), what, code, error);
+        throw DbError(code, error);
+    }
+    m_handle->mysql = m;
+    logEvent(int(LogCategory::Connect), what);
+}
+
+void Connection::close()
+{
+    if (!isOpen())
+        return;
+    mysql_close(m_handle->mysql);
+    m_handle->mysql = nullptr;
+    logEvent(int(LogCategory::Disconnect), QStringLiteral("Disconnect from %1:%2").arg(m_params.host).arg(m_params.port));
+}
+
+void Connection::ensureOpen()
+{
+    if (!isOpen())
+        open();
+}
+
+QString Connection::serverInfo() const
+{
+    return isOpen() ? QString::fromLatin1(mysql_get_server_info(m_handle->mysql)) : QString();
+}
+
+static LogCategory categoryOf(const QString &sql)
+{
+    const QString head = sql.trimmed().left(20).toUpper();
+    if (head.startsWith(QLatin1String("BEGIN")) || head.startsWith(QLatin1String("COMMIT")) ||
+        head.startsWith(QLatin1String("ROLLBACK")) || head.startsWith(QLatin1String("START TRANSACTION")))
+        return LogCategory::Transaction;
+    return LogCategory::Execute;
+}
+
+void Connection::fail(const QString &sql)
+{
+    const int code = int(mysql_errno(m_handle->mysql));
+    const QString error = cp1250::decode(QByteArray(mysql_error(m_handle->mysql)));
+    logEvent(int(categoryOf(sql)), sql, code, error);
+    // A lost connection is not reopened behind the caller's back: its transaction and session
+    // variables are gone, so the next statement must start over on a fresh connection.
+    if (code == CR_SERVER_GONE_ERROR || code == CR_SERVER_LOST) {
+        mysql_close(m_handle->mysql);
+        m_handle->mysql = nullptr;
+    }
+    throw DbError(code, error, sql);
+}
+
+void Connection::sendQuery(const QString &sql)
+{
+    const QByteArray bytes = cp1250::encode(sql);
+    ensureOpen();
+    if (mysql_real_query(m_handle->mysql, bytes.constData(), (unsigned long)bytes.size()) != 0)
+        fail(sql);
+}
+
+static FieldKind kindOf(const MYSQL_FIELD &f)
+{
+    switch (f.type) {
+    case MYSQL_TYPE_TINY:
+    case MYSQL_TYPE_SHORT:
+    case MYSQL_TYPE_LONG:
+    case MYSQL_TYPE_INT24:
+    case MYSQL_TYPE_LONGLONG:
+    case MYSQL_TYPE_YEAR:
+    case MYSQL_TYPE_BIT:
+        return FieldKind::Integer;
+    case MYSQL_TYPE_DECIMAL:
+    case MYSQL_TYPE_NEWDECIMAL:
+        return f.decimals == 0 ? FieldKind::Integer : FieldKind::Float;
+    case MYSQL_TYPE_FLOAT:
+    case MYSQL_TYPE_DOUBLE:
+        return FieldKind::Float;
+    case MYSQL_TYPE_DATE:
+    case MYSQL_TYPE_NEWDATE:
+        return FieldKind::Date;
+    case MYSQL_TYPE_DATETIME:
+    case MYSQL_TYPE_TIMESTAMP:
+        return FieldKind::DateTime;
+    case MYSQL_TYPE_TIME:
+        return FieldKind::Time;
+    case MYSQL_TYPE_TINY_BLOB:
+    case MYSQL_TYPE_MEDIUM_BLOB:
+    case MYSQL_TYPE_LONG_BLOB:
+    case MYSQL_TYPE_BLOB:
+    case MYSQL_TYPE_STRING:
+    case MYSQL_TYPE_VAR_STRING:
+    case MYSQL_TYPE_VARCHAR:
+        return f.charsetnr == 63 && (f.flags & BINARY_FLAG) && f.type != MYSQL_TYPE_STRING &&
+                       f.type != MYSQL_TYPE_VAR_STRING
+                   ? FieldKind::Blob
+                   : FieldKind::Text;
+    default:
+        return FieldKind::Text;
+    }
+}
+
+static QVariant convert(FieldKind kind, const char *data, unsigned long length)
+{
+    if (!data)
+        return {};
+    switch (kind) {
+    case FieldKind::Text:
+        return cp1250::decode(data, qsizetype(length));
+    case FieldKind::Integer: {
+        bool ok = false;
+        const qlonglong v = QByteArray::fromRawData(data, qsizetype(length)).toLongLong(&ok);
+        if (ok)
+            return v;
+        return QByteArray::fromRawData(data, qsizetype(length)).toDouble();
+    }
+    case FieldKind::Float:
+        return QByteArray::fromRawData(data, qsizetype(length)).toDouble();
+    case FieldKind::Date:
+        return QDate::fromString(QString::fromLatin1(data, qsizetype(length)), QStringLiteral("yyyy-MM-dd"));
+    case FieldKind::DateTime: {
+        const QString t = QString::fromLatin1(data, qsizetype(length)).left(19);
+        return QDateTime::fromString(t, QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    }
+    case FieldKind::Time:
+        return QString::fromLatin1(data, qsizetype(length));
+    case FieldKind::Blob:
+        return QByteArray(data, qsizetype(length));
+    }
+    return {};
+}
+
+ResultSet Connection::query(const QString &sql)
+{
+    sendQuery(sql);
+    MYSQL_RES *res = mysql_store_result(m_handle->mysql);
+    if (!res) {
+        if (mysql_field_count(m_handle->mysql) != 0)
+            fail(sql);
+        logEvent(int(categoryOf(sql)), sql);
+        return {};
+    }
+    const unsigned int n = mysql_num_fields(res);
+    const MYSQL_FIELD *fields = mysql_fetch_fields(res);
+    QList<Column> columns;
+    columns.reserve(n);
+    for (unsigned int i = 0; i < n; ++i) {
+        Column c;
+        c.name = cp1250::decode(QByteArray(fields[i].name));
+        c.kind = kindOf(fields[i]);
+        c.length = int(fields[i].length);
+        c.decimals = int(fields[i].decimals);
+        c.serverType = int(fields[i].type);
+        columns.append(c);
+    }
+    QList<QVariantList> rows;
+    rows.reserve(qsizetype(mysql_num_rows(res)));
+    while (MYSQL_ROW row = mysql_fetch_row(res)) {
+        const unsigned long *lengths = mysql_fetch_lengths(res);
+        QVariantList values;
+        values.reserve(n);
+        for (unsigned int i = 0; i < n; ++i)
+            values.append(convert(columns.at(i).kind, row[i], lengths[i]));
+        rows.append(std::move(values));
+    }
+    mysql_free_result(res);
+    logEvent(int(categoryOf(sql)), sql);
+    return ResultSet(std::move(columns), std::move(rows));
+}
+
+quint64 Connection::execute(const QString &sql)
+{
+    sendQuery(sql);
+    // A statement that returns rows anyway (a SELECT @x := ... in a script) must be drained.
+    if (MYSQL_RES *res = mysql_store_result(m_handle->mysql))
+        mysql_free_result(res);
+    else if (mysql_field_count(m_handle->mysql) != 0)
+        fail(sql);
+    const quint64 affected = mysql_affected_rows(m_handle->mysql);
+    logEvent(int(categoryOf(sql)), sql);
+    return affected == quint64(-1) ? 0 : affected;
+}
+
+QVariant Connection::scalar(const QString &sql)
+{
+    const ResultSet r = query(sql);
+    if (r.isEmpty() || r.columnCount() == 0)
+        return {};
+    return r.value(0, 0);
+}
+
+Connection &appConnection()
+{
+    static Connection connection;
+    return connection;
+}

@@ -1,0 +1,76 @@
+// The program's database connection: the only code that talks to the MariaDB client library.
+// Always TCP (so "localhost" with a port reaches the same server as the suite's other
+// workstations), protocol compression, client character set cp1250, no automatic reconnect.
+// Every event goes to the SQL log. Failures throw DbError; a text that code page 1250 cannot
+// hold throws cp1250::EncodingError before anything is sent.
+#pragma once
+
+#include "resultset.h"
+
+#include <QString>
+#include <memory>
+#include <stdexcept>
+
+class SqlLog;
+
+class DbError : public std::runtime_error {
+public:
+    DbError(int code, const QString &message, const QString &statement = {});
+    int code() const { return m_code; }
+    QString message() const { return m_message; }
+    QString statement() const { return m_statement; }
+
+private:
+    int m_code;
+    QString m_message;
+    QString m_statement;
+};
+
+struct ConnectionParams {
+    QString host = QStringLiteral("localhost");
+    int port = 3306;
+    QString user = QStringLiteral("root");
+    QString password;
+    QString database = QStringLiteral("tavrix");
+};
+
+class Connection {
+public:
+    Connection();
+    explicit Connection(ConnectionParams params);
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    void setParams(const ConnectionParams &params);
+    const ConnectionParams &params() const { return m_params; }
+    void setPort(int port) { m_params.port = port; }
+    void setLog(SqlLog *log) { m_log = log; }
+
+    void open();
+    void close();
+    bool isOpen() const;
+
+    // Both open the connection first when it is closed.
+    ResultSet query(const QString &sql);
+    quint64 execute(const QString &sql);
+    // The first column of the first row, or a null QVariant.
+    QVariant scalar(const QString &sql);
+
+    // The server's version text, for diagnostics.
+    QString serverInfo() const;
+
+private:
+    void ensureOpen();
+    void sendQuery(const QString &sql);
+    [[noreturn]] void fail(const QString &sql);
+    void logEvent(int category, const QString &message, int code = 0, const QString &error = {}) const;
+
+    struct Handle;
+    std::unique_ptr<Handle> m_handle;
+    ConnectionParams m_params;
+    SqlLog *m_log = nullptr;
+};
+
+// The program's one connection (tests create further ones of their own).
+Connection &appConnection();

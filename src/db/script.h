@@ -1,0 +1,42 @@
+// Save scripts: text of SQL statements, one or more lines each, a ";" at the end of a line
+// closing a statement. The runner executes them one by one; a failing statement runs the
+// script error step, which rolls back, records the failure in pelmi.err and ends the program.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <stdexcept>
+
+class Connection;
+
+// Statements of the script, each without its closing ";". A ";" inside a quoted value (single,
+// double or back quotes) does not close a statement.
+QStringList splitScript(const QString &script);
+
+// Thrown to the caller after the error step has run; the remaining statements were not executed.
+class ScriptFailed : public std::runtime_error {
+public:
+    ScriptFailed(int index, int code, const QString &error);
+    int index() const { return m_index; }
+    int code() const { return m_code; }
+    QString error() const { return m_error; }
+
+private:
+    int m_index;
+    int m_code;
+    QString m_error;
+};
+
+namespace script {
+
+// Asks the application to end once control returns to the event loop; tests replace it.
+void setTerminateHandler(std::function<void()> handler);
+
+void run(Connection &connection, const QString &script);
+
+// Appends one failure block to errFile (loaded, extended and saved back). Returns false when the
+// file cannot be written; the error step goes on regardless.
+bool appendErrorBlock(const QString &errFile, const QString &script, int index, const QString &error);
+
+} // namespace script
