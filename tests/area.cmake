@@ -1,0 +1,15 @@
+# Each tst_<name>.cpp of an area folder is one test binary <area>_<name>, linked with the test
+# support library and the libraries the area names in AREA_LIBS.
+get_filename_component(area ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+file(GLOB area_tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
+foreach(src ${area_tests})
+  get_filename_component(stem ${src} NAME_WE)
+  string(REPLACE "tst_" "" stem ${stem})
+  set(libs pelmixi_testsupport)
+  foreach(lib ${AREA_LIBS})
+    if(TARGET ${lib})
+      list(APPEND libs ${lib})
+    endif()
+  endforeach()
+  pelmixi_add_test(${area}_${stem} SOURCES ${src} LIBS ${libs})
+endforeach()
