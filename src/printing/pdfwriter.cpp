@@ -1,0 +1,454 @@
+// PDF 1.4 writer for page pictures: Flate-compressed indexed images drawn by a cm operator.
+#include "printing/pdfwriter.h"
+
+#include <QHash>
+#include <QSaveFile>
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace pelmixi::printing {
+
+QString pdfExportErrorText()
+{
+    return QStringLiteral("Chyba při exportu tisku");
+}
+
+QString pdfFileName(const QString &baseName)
+{
+    return baseName + QStringLiteral(".PDF");
+}
+
+PdfPicturePlacement pdfPicturePlacement(int pixelWidth, int pixelHeight, const PdfOptions &options)
+{
+    PdfPicturePlacement p;
+    const double pageWidth = options.landscape ? 792.0 : 612.0;
+    const double pageHeight = options.landscape ? 612.0 : 792.0;
+    // The picture is fitted onto a Letter-sized page with these fixed divisors; documents
+    // archived over the years were all produced this way, so the geometry stays as it is.
+    const double divX = options.landscape ? 13.0 : 10.0;
+    const double divY = options.landscape ? 8.0 : 11.9;
+    p.width = static_cast<int>(std::floor(pixelWidth * pageWidth / (options.screenDpiX * divX)));
+    p.height = static_cast<int>(std::floor(pixelHeight * pageHeight / (options.screenDpiY * divY)));
+    p.x = 52;
+    p.y = static_cast<int>(pageHeight) - p.height;
+    return p;
+}
+
+// ---------------------------------------------------------------- colour reduction
+
+namespace {
+
+struct ColorBox {
+    int lo[3];
+    int hi[3];
+    quint64 count = 0;
+};
+
+constexpr int kBits = 5;
+constexpr int kSide = 1 << kBits;
+constexpr int kBins = kSide * kSide * kSide;
+
+inline int binOf(QRgb c)
+{
+    return ((qRed(c) >> (8 - kBits)) << (2 * kBits)) | ((qGreen(c) >> (8 - kBits)) << kBits)
+        | (qBlue(c) >> (8 - kBits));
+}
+
+inline int binIndex(int r, int g, int b)
+{
+    return (r << (2 * kBits)) | (g << kBits) | b;
+}
+
+struct Histogram {
+    std::vector<quint32> count = std::vector<quint32>(kBins, 0);
+    std::vector<quint64> sum[3] = {std::vector<quint64>(kBins, 0), std::vector<quint64>(kBins, 0),
+                                   std::vector<quint64>(kBins, 0)};
+};
+
+void shrink(ColorBox &box, const Histogram &h)
+{
+    int lo[3] = {kSide, kSide, kSide};
+    int hi[3] = {-1, -1, -1};
+    quint64 total = 0;
+    for (int r = box.lo[0]; r <= box.hi[0]; ++r)
+        for (int g = box.lo[1]; g <= box.hi[1]; ++g)
+            for (int b = box.lo[2]; b <= box.hi[2]; ++b) {
+                const quint32 n = h.count[binIndex(r, g, b)];
+                if (!n)
+                    continue;
+                total += n;
+                const int v[3] = {r, g, b};
+                for (int a = 0; a < 3; ++a) {
+                    lo[a] = std::min(lo[a], v[a]);
+                    hi[a] = std::max(hi[a], v[a]);
+                }
+            }
+    box.count = total;
+    if (total) {
+        std::copy(lo, lo + 3, box.lo);
+        std::copy(hi, hi + 3, box.hi);
+    }
+}
+
+// Splits the box at the weighted median of its longest side; false when it is a single bin.
+bool split(ColorBox &box, ColorBox &second, const Histogram &h)
+{
+    int axis = 0;
+    int longest = -1;
+    for (int a = 0; a < 3; ++a)
+        if (box.hi[a] - box.lo[a] > longest) {
+            longest = box.hi[a] - box.lo[a];
+            axis = a;
+        }
+    if (longest <= 0)
+        return false;
+    std::vector<quint64> plane(kSide, 0);
+    for (int r = box.lo[0]; r <= box.hi[0]; ++r)
+        for (int g = box.lo[1]; g <= box.hi[1]; ++g)
+            for (int b = box.lo[2]; b <= box.hi[2]; ++b) {
+                const int v[3] = {r, g, b};
+                plane[v[axis]] += h.count[binIndex(r, g, b)];
+            }
+    quint64 acc = 0;
+    int cut = box.lo[axis];
+    for (int i = box.lo[axis]; i < box.hi[axis]; ++i) {
+        acc += plane[i];
+        cut = i;
+        if (acc * 2 >= box.count)
+            break;
+    }
+    second = box;
+    box.hi[axis] = cut;
+    second.lo[axis] = cut + 1;
+    shrink(box, h);
+    shrink(second, h);
+    return true;
+}
+
+IndexedPicture medianCut(const QImage &image)
+{
+    Histogram h;
+    const int w = image.width();
+    const int ht = image.height();
+    for (int y = 0; y < ht; ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const QRgb c = line[x];
+            const int bin = binOf(c);
+            ++h.count[bin];
+            h.sum[0][bin] += qRed(c);
+            h.sum[1][bin] += qGreen(c);
+            h.sum[2][bin] += qBlue(c);
+        }
+    }
+
+    std::vector<ColorBox> boxes;
+    ColorBox all;
+    for (int a = 0; a < 3; ++a) {
+        all.lo[a] = 0;
+        all.hi[a] = kSide - 1;
+    }
+    shrink(all, h);
+    boxes.push_back(all);
+    std::vector<bool> final(1, false);
+    while (boxes.size() < 256) {
+        // The box with the most pixels times the widest spread gains most from a split.
+        int best = -1;
+        double bestScore = 0;
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            if (final[i])
+                continue;
+            const ColorBox &b = boxes[i];
+            const int spread = std::max({b.hi[0] - b.lo[0], b.hi[1] - b.lo[1], b.hi[2] - b.lo[2]});
+            const double score = double(b.count) * spread;
+            if (spread > 0 && score > bestScore) {
+                bestScore = score;
+                best = int(i);
+            }
+        }
+        if (best < 0)
+            break;
+        ColorBox second;
+        if (!split(boxes[best], second, h)) {
+            final[best] = true;
+            continue;
+        }
+        boxes.push_back(second);
+        final.push_back(false);
+    }
+
+    IndexedPicture out;
+    out.width = w;
+    out.height = ht;
+    std::vector<uchar> lut(kBins, 0);
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        const ColorBox &b = boxes[i];
+        quint64 s[3] = {0, 0, 0};
+        quint64 n = 0;
+        for (int r = b.lo[0]; r <= b.hi[0]; ++r)
+            for (int g = b.lo[1]; g <= b.hi[1]; ++g)
+                for (int bl = b.lo[2]; bl <= b.hi[2]; ++bl) {
+                    const int bin = binIndex(r, g, bl);
+                    lut[bin] = uchar(i);
+                    n += h.count[bin];
+                    for (int a = 0; a < 3; ++a)
+                        s[a] += h.sum[a][bin];
+                }
+        if (n == 0)
+            n = 1;
+        out.palette.append(qRgb(int((s[0] + n / 2) / n), int((s[1] + n / 2) / n), int((s[2] + n / 2) / n)));
+    }
+    out.indices.resize(qsizetype(w) * ht);
+    uchar *dst = reinterpret_cast<uchar *>(out.indices.data());
+    for (int y = 0; y < ht; ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < w; ++x)
+            *dst++ = lut[binOf(line[x])];
+    }
+    return out;
+}
+
+} // namespace
+
+IndexedPicture quantizeTo256(const QImage &picture)
+{
+    const QImage image = picture.convertToFormat(QImage::Format_RGB32);
+    IndexedPicture out;
+    out.width = image.width();
+    out.height = image.height();
+    out.indices.resize(qsizetype(out.width) * out.height);
+
+    // Reports are mostly black, white and greys: try an exact palette first.
+    QHash<QRgb, uchar> index;
+    uchar *dst = reinterpret_cast<uchar *>(out.indices.data());
+    QRgb last = 0;
+    uchar lastIndex = 0;
+    bool haveLast = false;
+    for (int y = 0; y < out.height; ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < out.width; ++x) {
+            const QRgb c = line[x] | 0xff000000u;
+            if (!haveLast || c != last) {
+                auto it = index.constFind(c);
+                if (it == index.constEnd()) {
+                    if (index.size() == 256)
+                        return medianCut(image);
+                    it = index.insert(c, uchar(out.palette.size()));
+                    out.palette.append(c);
+                }
+                last = c;
+                lastIndex = it.value();
+                haveLast = true;
+            }
+            *dst++ = lastIndex;
+        }
+    }
+    if (out.palette.isEmpty())
+        out.palette.append(qRgb(255, 255, 255));
+    return out;
+}
+
+// ---------------------------------------------------------------- file writing
+
+namespace {
+
+bool deflate(const QByteArray &in, QByteArray &out)
+{
+    uLongf size = compressBound(uLong(in.size()));
+    out.resize(qsizetype(size));
+    const int rc = compress2(reinterpret_cast<Bytef *>(out.data()), &size,
+                             reinterpret_cast<const Bytef *>(in.constData()), uLong(in.size()),
+                             Z_DEFAULT_COMPRESSION);
+    if (rc != Z_OK)
+        return false;
+    out.resize(qsizetype(size));
+    return true;
+}
+
+QByteArray paletteHex(const QVector<QRgb> &palette)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    QByteArray hex;
+    hex.reserve(256 * 7 + 2);
+    hex += '<';
+    for (int i = 0; i < 256; ++i) {
+        const QRgb c = i < palette.size() ? palette.at(i) : qRgb(0, 0, 0);
+        if (i > 0)
+            hex += ' ';
+        for (int v : {qRed(c), qGreen(c), qBlue(c)}) {
+            hex += digits[(v >> 4) & 0xf];
+            hex += digits[v & 0xf];
+        }
+    }
+    hex += '>';
+    return hex;
+}
+
+QByteArray pdfDate(const QDateTime &when)
+{
+    return QByteArrayLiteral("D:") + when.toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1();
+}
+
+class PdfFile {
+public:
+    explicit PdfFile(QSaveFile &file) : m_file(file) {}
+
+    bool write(const QByteArray &bytes)
+    {
+        if (m_file.write(bytes) != bytes.size())
+            return false;
+        m_offset += bytes.size();
+        return true;
+    }
+    bool beginObject(int number)
+    {
+        if (int(m_offsets.size()) <= number)
+            m_offsets.resize(number + 1, -1);
+        m_offsets[number] = m_offset;
+        return write(QByteArray::number(number) + " 0 obj\n");
+    }
+    bool object(int number, const QByteArray &body)
+    {
+        return beginObject(number) && write(body + "\nendobj\n");
+    }
+    bool stream(int number, const QByteArray &dictionaryEntries, const QByteArray &data)
+    {
+        return beginObject(number)
+            && write("<< " + dictionaryEntries + " /Filter /FlateDecode /Length " + QByteArray::number(data.size())
+                     + " >>\nstream\n")
+            && write(data) && write("\nendstream\nendobj\n");
+    }
+    bool finish(int infoObject, int rootObject)
+    {
+        const qint64 xref = m_offset;
+        QByteArray table = "xref\n0 " + QByteArray::number(qsizetype(m_offsets.size())) + "\n";
+        table += "0000000000 65535 f \n";
+        for (size_t i = 1; i < m_offsets.size(); ++i)
+            table += QByteArray::number(m_offsets[i]).rightJustified(10, '0') + " 00000 n \n";
+        table += "trailer\n<< /Size " + QByteArray::number(qsizetype(m_offsets.size())) + " /Root "
+            + QByteArray::number(rootObject) + " 0 R /Info " + QByteArray::number(infoObject) + " 0 R >>\n";
+        table += "startxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+        return write(table);
+    }
+    qint64 size() const { return m_offset; }
+
+private:
+    QSaveFile &m_file;
+    qint64 m_offset = 0;
+    std::vector<qint64> m_offsets;
+};
+
+// Object numbers: 1 catalogue, 2 page tree, 3 outline, 4 information, then three per page
+// (page, content stream, image).
+constexpr int kCatalog = 1;
+constexpr int kPages = 2;
+constexpr int kOutlines = 3;
+constexpr int kInfo = 4;
+inline int pageObject(int i) { return 5 + 3 * i; }
+inline int contentObject(int i) { return 6 + 3 * i; }
+inline int imageObject(int i) { return 7 + 3 * i; }
+
+PdfResult fail(const QString &message)
+{
+    PdfResult r;
+    r.errorMessage = message;
+    return r;
+}
+
+} // namespace
+
+PdfResult writePdf(const QString &path, int pageCount, const PdfPageSource &pages, const PdfOptions &options,
+                   const PdfProgress &progress)
+{
+    if (pageCount <= 0 || !pages)
+        return fail(QStringLiteral("No pages to write."));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(file.errorString());
+    PdfFile pdf(file);
+
+    const QByteArray mediaBox = options.landscape ? QByteArrayLiteral("[0 0 792 612]")
+                                                  : QByteArrayLiteral("[0 0 612 792]");
+    bool ok = pdf.write(QByteArrayLiteral("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n"));
+    for (int i = 0; ok && i < pageCount; ++i) {
+        if (progress)
+            progress(i + 1, pageCount);
+        const QImage picture = pages(i);
+        if (picture.isNull()) {
+            file.cancelWriting();
+            return fail(QStringLiteral("Page %1 has no picture.").arg(i + 1));
+        }
+        const IndexedPicture indexed = quantizeTo256(picture);
+        const PdfPicturePlacement place = pdfPicturePlacement(indexed.width, indexed.height, options);
+
+        QByteArray imageData;
+        QByteArray content;
+        const QByteArray operators = "q\n" + QByteArray::number(place.width) + " 0 0 " + QByteArray::number(place.height)
+            + " " + QByteArray::number(place.x) + " " + QByteArray::number(place.y) + " cm\n/Im1 Do\nQ\n";
+        if (!deflate(indexed.indices, imageData) || !deflate(operators, content)) {
+            file.cancelWriting();
+            return fail(QStringLiteral("Compression failed on page %1.").arg(i + 1));
+        }
+        ok = pdf.object(pageObject(i),
+                        "<< /Type /Page /Parent 2 0 R /MediaBox " + mediaBox
+                            + " /Resources << /ProcSet [/PDF /ImageC /ImageI] /XObject << /Im1 "
+                            + QByteArray::number(imageObject(i)) + " 0 R >> >> /Contents "
+                            + QByteArray::number(contentObject(i)) + " 0 R >>")
+            && pdf.stream(contentObject(i), QByteArray(), content)
+            && pdf.stream(imageObject(i),
+                          "/Type /XObject /Subtype /Image /Width " + QByteArray::number(indexed.width) + " /Height "
+                              + QByteArray::number(indexed.height) + " /ColorSpace [/Indexed /DeviceRGB 255 "
+                              + paletteHex(indexed.palette) + "] /BitsPerComponent 8",
+                          imageData);
+    }
+
+    QByteArray kids;
+    for (int i = 0; i < pageCount; ++i)
+        kids += (i ? " " : "") + QByteArray::number(pageObject(i)) + " 0 R";
+    const QDateTime created = options.creationDate.isValid() ? options.creationDate : QDateTime::currentDateTime();
+    ok = ok && pdf.object(kCatalog, "<< /Type /Catalog /Pages 2 0 R /Outlines 3 0 R >>")
+        && pdf.object(kPages, "<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(pageCount) + " >>")
+        && pdf.object(kOutlines, "<< /Type /Outlines /Count 0 >>")
+        && pdf.object(kInfo, "<< /CreationDate (" + pdfDate(created)
+                                 + ") /Producer () /Author () /Creator () /Keywords () /Subject () /Title ()"
+                                   " /ModDate () >>")
+        && pdf.finish(kInfo, kCatalog);
+    if (!ok) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return fail(why);
+    }
+    const qint64 bytes = pdf.size();
+    if (!file.commit())
+        return fail(file.errorString());
+    PdfResult result;
+    result.ok = true;
+    result.pageCount = pageCount;
+    result.bytes = bytes;
+    return result;
+}
+
+PdfResult writePdf(const QString &path, const QList<QImage> &pages, const PdfOptions &options,
+                   const PdfProgress &progress)
+{
+    return writePdf(
+        path, int(pages.size()), [&pages](int i) { return pages.at(i); }, options, progress);
+}
+
+PdfResult writeReportPdf(const QString &path, const LaidOutReport &report, const PdfProgress &progress,
+                         const QDateTime &creationDate)
+{
+    PdfOptions options;
+    options.landscape = report.setup.landscape;
+    options.creationDate = creationDate;
+    return writePdf(
+        path, int(report.pages.size()), [&report](int i) { return renderPage(report, i, kScreenDpi); }, options,
+        progress);
+}
+
+} // namespace pelmixi::printing

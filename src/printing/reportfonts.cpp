@@ -1,0 +1,75 @@
+// Font registration and family mapping for the reports.
+#include "printing/reportfonts.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QStringList>
+
+#include <mutex>
+
+namespace pelmixi::printing {
+
+namespace {
+
+QString g_tahomaFamily;
+
+QStringList tahomaFolders()
+{
+    QStringList folders;
+    // A copy beside the program wins, so an installation can bring its own.
+    if (QCoreApplication::instance())
+        folders << QCoreApplication::applicationDirPath() + QStringLiteral("/fonts");
+    folders << QStringLiteral("/usr/share/wine/fonts");
+    return folders;
+}
+
+} // namespace
+
+void registerReportFonts()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (const QString &folder : tahomaFolders()) {
+            const QString regular = folder + QStringLiteral("/tahoma.ttf");
+            if (!QFile::exists(regular))
+                continue;
+            const int id = QFontDatabase::addApplicationFont(regular);
+            if (id < 0)
+                continue;
+            const QStringList families = QFontDatabase::applicationFontFamilies(id);
+            if (!families.isEmpty())
+                g_tahomaFamily = families.first();
+            const QString bold = folder + QStringLiteral("/tahomabd.ttf");
+            if (QFile::exists(bold))
+                QFontDatabase::addApplicationFont(bold);
+            break;
+        }
+        if (g_tahomaFamily.isEmpty())
+            g_tahomaFamily = QStringLiteral("DejaVu Sans");
+    });
+}
+
+QString resolvedFamily(const QString &layoutFamily)
+{
+    registerReportFonts();
+    const QString name = layoutFamily.trimmed().toLower();
+    if (name == u"tahoma")
+        return g_tahomaFamily;
+    if (name == u"arial" || name == u"arial ce")
+        return QStringLiteral("Liberation Sans");
+    return layoutFamily;
+}
+
+QFont reportFont(const FontSpec &spec, double pointSize)
+{
+    QFont font(resolvedFamily(spec.family));
+    font.setPointSizeF(pointSize);
+    font.setBold(spec.bold);
+    font.setItalic(spec.italic);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    return font;
+}
+
+} // namespace pelmixi::printing

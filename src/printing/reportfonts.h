@@ -1,0 +1,30 @@
+// Maps the font names the report layouts use (Tahoma, Arial) to fonts installed on this system.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+namespace pelmixi::printing {
+
+// A font as a layout names it: family, size in points, style and colour.
+struct FontSpec {
+    QString family = QStringLiteral("Tahoma");
+    double pointSize = 10.0;
+    bool bold = false;
+    bool italic = false;
+    QColor color = Qt::black;
+};
+
+// Registers the metric-compatible Tahoma of fonts-wine (tahoma.ttf, tahomabd.ttf) with the
+// application once. Needs a QGuiApplication. Later calls do nothing.
+void registerReportFonts();
+
+// The installed family that stands in for a layout's family: "Tahoma" → the registered Tahoma
+// (DejaVu Sans when it is missing), "Arial"/"Arial CE" → Liberation Sans; others as given.
+QString resolvedFamily(const QString &layoutFamily);
+
+// A QFont for the spec at the given point size (already scaled for the target device).
+QFont reportFont(const FontSpec &spec, double pointSize);
+
+} // namespace pelmixi::printing
