@@ -1,0 +1,334 @@
+// The connection against the private server: cp1250 both ways, refused characters, the SQL log,
+// the script runner's error step, the start-up connection step and the history rows.
+#include "connection.h"
+#include "cp1250.h"
+#include "history.h"
+#include "paths.h"
+#include "script.h"
+#include "session.h"
+#include "settings.h"
+#include "sqllog.h"
+#include "sqltext.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace testsupport;
+
+namespace {
+const QString kDb = QStringLiteral("t_db_connection");
+const QString kSentence = QStringLiteral("Příliš žluťoučký kůň úpěl ďábelské ódy");
+
+QString readText(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? cp1250::decode(f.readAll()) : QString();
+}
+
+// A port on loopback where nothing listens.
+int closedPort()
+{
+    return 1;
+}
+} // namespace
+
+class TestConnection : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Installation> m_install;
+    std::unique_ptr<Connection> m_db;
+    int m_terminations = 0;
+
+    qlonglong count(const QString &sql) { return m_db->scalar(sql).toLongLong(); }
+
+private slots:
+    void initTestCase()
+    {
+        createDatabase(kDb);
+        script::setTerminateHandler([this] { ++m_terminations; });
+    }
+    void init()
+    {
+        m_install = std::make_unique<Installation>(kDb);
+        m_db = std::make_unique<Connection>(serverParams(kDb));
+        m_db->execute(QStringLiteral("set @@session.sql_mode=\"\""));
+        m_db->execute(QStringLiteral("create table if not exists t_text (id int auto_increment primary key, "
+                                     "s varchar(80)) engine=InnoDB default charset=cp1250"));
+        m_db->execute(QStringLiteral("delete from t_text"));
+        m_terminations = 0;
+    }
+    void cleanup()
+    {
+        m_db.reset();
+        m_install.reset();
+    }
+    void cleanupTestCase() { dropDatabase(kDb); }
+
+    void czechTextTravelsAsCodePage1250()
+    {
+        m_db->execute(QStringLiteral("insert into t_text (s) values (%1)").arg(sqlQuote(kSentence)));
+        QCOMPARE(m_db->scalar(QStringLiteral("select s from t_text")).toString(), kSentence);
+        QCOMPARE(m_db->scalar(QStringLiteral("select hex(s) from t_text")).toString(),
+                 QString::fromLatin1(cp1250::encode(kSentence).toHex().toUpper()));
+        // A client of another character set reads the same text.
+        Connection utf(serverParams(kDb));
+        utf.execute(QStringLiteral("set names utf8mb4"));
+        QCOMPARE(utf.scalar(QStringLiteral("select hex(convert(s using utf8mb4)) from t_text")).toString(),
+                 QString::fromLatin1(kSentence.toUtf8().toHex().toUpper()));
+    }
+
+    void quotedValuesArriveUnchanged_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("quote") << QStringLiteral("O'Brien");
+        QTest::newRow("backslash quote") << QStringLiteral("a\\'; drop table t_text; -- ");
+        QTest::newRow("trailing backslash") << QStringLiteral("c:\\");
+        QTest::newRow("double quote") << QStringLiteral("5\" hřebík");
+    }
+    void quotedValuesArriveUnchanged()
+    {
+        QFETCH(QString, value);
+        m_db->execute(QStringLiteral("insert into t_text (s) values (%1)").arg(sqlQuote(value)));
+        QCOMPARE(m_db->scalar(QStringLiteral("select s from t_text")).toString(), value);
+        QCOMPARE(count(QStringLiteral("select count(*) from t_text")), 1);
+    }
+
+    void characterOutsideTheCodePageIsRefusedBeforeSending()
+    {
+        try {
+            m_db->execute(QStringLiteral("insert into t_text (s) values (%1)").arg(sqlQuote(QStringLiteral("Señor"))));
+            QFAIL("the statement was sent");
+        } catch (const cp1250::EncodingError &e) {
+            QCOMPARE(e.character(), QChar(u'ñ'));
+            QVERIFY(e.message().contains(QStringLiteral("Señor")));
+        }
+        QCOMPARE(count(QStringLiteral("select count(*) from t_text")), 0);
+    }
+
+    void resultColumnsCarryTheServerTypes()
+    {
+        const ResultSet r = m_db->query(QStringLiteral("select cislodokla, lomeni, mnozstvi, datum, datumzauct from pelmixi limit 0"));
+        QCOMPARE(r.columnCount(), 5);
+        QCOMPARE(r.columns().at(0).kind, FieldKind::Text);
+        QCOMPARE(r.columns().at(0).length, 10);
+        QCOMPARE(r.columns().at(1).kind, FieldKind::Integer);
+        QCOMPARE(r.columns().at(2).kind, FieldKind::Float);
+        QCOMPARE(r.columns().at(3).kind, FieldKind::Date);
+        const ResultSet v = m_db->query(QStringLiteral("select null as n, cast('0000-00-00' as date) as z, "
+                                                       "date'2026-03-07' as d, 12.5e0 as f"));
+        QVERIFY(!v.value(0, QStringLiteral("n")).isValid());
+        QVERIFY(v.value(0, QStringLiteral("z")).isValid() || !v.value(0, QStringLiteral("z")).toDate().isValid());
+        QCOMPARE(v.value(0, QStringLiteral("D")).toDate(), QDate(2026, 3, 7));
+        QCOMPARE(v.value(0, QStringLiteral("f")).toDouble(), 12.5);
+    }
+
+    void lostConnectionIsNotSilentlyReopened()
+    {
+        m_db->execute(QStringLiteral("set @CiDo = '1234567890'"));
+        const qlonglong id = m_db->scalar(QStringLiteral("select connection_id()")).toLongLong();
+        Connection killer(serverParams(kDb));
+        killer.execute(QStringLiteral("kill connection %1").arg(id));
+        QVERIFY_THROWS_EXCEPTION(DbError, m_db->scalar(QStringLiteral("select @CiDo")));
+        // The next statement starts on a fresh session: the variable is gone, not silently kept.
+        QVERIFY(!m_db->scalar(QStringLiteral("select @CiDo")).isValid());
+    }
+
+    void logLinesHaveTheFixedFormat()
+    {
+        SqlLog log;
+        const QString dir = m_install->suiteDir() + QStringLiteral("/sqllog");
+        QVERIFY(!QDir(dir).exists());
+        log.setFileName(SqlLog::fileNameFor(dir, QDate(2020, 3, 31)));
+        QCOMPARE(log.fileName(), dir + QStringLiteral("/ks202003.log"));
+        log.setActive(true);
+        m_db->setLog(&log);
+        m_db->execute(QStringLiteral("select 1"));
+        QVERIFY_THROWS_EXCEPTION(DbError, m_db->execute(QStringLiteral("select * from neni_tabulka")));
+        m_db->close();
+        m_db->setLog(nullptr);
+
+        // Whatever today's date, the run keeps writing to its start month's file.
+        const QStringList lines = readText(log.fileName()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3);
+        static const QRegularExpression stamp(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d cat: "));
+        for (const QString &l : lines)
+            QVERIFY2(stamp.match(l).hasMatch(), qPrintable(l));
+        QVERIFY(lines.at(0).endsWith(QStringLiteral(" cat: Execute, proto: mysql, msg: select 1")));
+        QVERIFY2(QRegularExpression(QStringLiteral(" cat: Execute, proto: mysql, msg: select \\* from neni_tabulka, "
+                                                   "errcode: 1146, error: Table '.*neni_tabulka' doesn't exist$"))
+                     .match(lines.at(1))
+                     .hasMatch(),
+                 qPrintable(lines.at(1)));
+        QVERIFY(lines.at(2).contains(QStringLiteral(" cat: Disconnect, proto: mysql, msg: ")));
+    }
+
+    void unwritableLogNeverBreaksTheStatement()
+    {
+        SqlLog log;
+        const QString blocker = m_install->suiteDir() + QStringLiteral("/blocked");
+        QFile(blocker).open(QIODevice::WriteOnly); // a file where the log folder should be
+        log.setFileName(blocker + QStringLiteral("/ks202612.log"));
+        log.setActive(true);
+        m_db->setLog(&log);
+        QCOMPARE(m_db->scalar(QStringLiteral("select 7")).toInt(), 7);
+        m_db->setLog(nullptr);
+    }
+
+    void failingScriptRollsBackRecordsAndEnds()
+    {
+        MessageRecorder messages;
+        const QString script = QStringLiteral("BEGIN;\ninsert into t_text (s) values ('první');\n"
+                                              "insert into t_text (s) values ('druhý');\n"
+                                              "insert into neni_tabulka values (1);\ninsert into t_text (s) values ('čtvrtý');\nCOMMIT;");
+        for (int run = 1; run <= 2; ++run) {
+            try {
+                script::run(*m_db, script);
+                QFAIL("the script did not fail");
+            } catch (const ScriptFailed &f) {
+                QCOMPARE(f.index(), 3);
+                QCOMPARE(f.code(), 1146);
+            }
+            QVERIFY(!m_db->isOpen());
+            QCOMPARE(m_terminations, run);
+            QCOMPARE(messages.last(), QStringLiteral("Nastala chyba SQL. Program bude ukončen."));
+            QCOMPARE(messages.shown.last().icon, MessageIcon::Warning);
+            QCOMPARE(count(QStringLiteral("select count(*) from t_text")), 0);
+        }
+        const QStringList lines = readText(paths::inProgramDir(QStringLiteral("pelmi.err"))).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.count(QString(57, QLatin1Char('-'))), 2);
+        const int first = int(lines.indexOf(QString(57, QLatin1Char('-'))));
+        QVERIFY(QRegularExpression(QStringLiteral("^PelMixi \\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d$"))
+                    .match(lines.at(first + 1))
+                    .hasMatch());
+        QCOMPARE(lines.at(first + 2), QStringLiteral("radek 3"));
+        QVERIFY(lines.at(first + 3).startsWith(QStringLiteral("chyba Table ")));
+        QCOMPARE(lines.at(first + 4), QStringLiteral("--"));
+        QCOMPARE(lines.mid(first + 5, 6), script.split(QLatin1Char('\n')));
+    }
+
+    void thirdStatementFailingIsRadek2()
+    {
+        MessageRecorder messages;
+        try {
+            script::run(*m_db, QStringLiteral("BEGIN;\ninsert into t_text (s) values ('x');\nselect nonsense from;\nCOMMIT;"));
+            QFAIL("no failure");
+        } catch (const ScriptFailed &f) {
+            QCOMPARE(f.index(), 2);
+        }
+        QVERIFY(readText(paths::inProgramDir(QStringLiteral("pelmi.err"))).contains(QStringLiteral("\r\nradek 2\r\n")));
+        QCOMPARE(count(QStringLiteral("select count(*) from t_text")), 0);
+    }
+
+    void errorStepStillEndsWhenPelmiErrCannotBeWritten()
+    {
+        MessageRecorder messages;
+        QVERIFY(QDir().mkpath(paths::inProgramDir(QStringLiteral("pelmi.err")))); // a folder in its place
+        QVERIFY_THROWS_EXCEPTION(ScriptFailed, script::run(*m_db, QStringLiteral("BEGIN;\ninsert into t_text (s) values ('x');\n"
+                                                                                 "insert into neni values (1);\nCOMMIT;")));
+        QCOMPARE(m_terminations, 1);
+        QCOMPARE(messages.last(), QStringLiteral("Nastala chyba SQL. Program bude ukončen."));
+        QCOMPARE(count(QStringLiteral("select count(*) from t_text")), 0);
+    }
+
+    void connectStepSetsUpTheSessionAndWritesTheStartRow()
+    {
+        Connection c;
+        settings::ConnectionSettings s = settings::readConnectionSettings();
+        QCOMPARE(s.database, kDb);
+        s.cisloPC = QStringLiteral("07");
+        QVERIFY(connectStep(c, s, QStringLiteral("Krmné směsi"), QString()));
+        QCOMPARE(c.scalar(QStringLiteral("select @@session.sql_mode")).toString(), QString());
+        QCOMPARE(c.scalar(QStringLiteral("select @@session.character_set_client")).toString(), QStringLiteral("cp1250"));
+        QCOMPARE(c.scalar(QStringLiteral("show session status like 'Compression'")).isValid(), true);
+        const ResultSet r = c.query(QStringLiteral("select * from historiem order by id desc limit 1"));
+        QCOMPARE(r.text(0, QStringLiteral("modul")), QStringLiteral("Krmné směsi"));
+        QCOMPARE(r.text(0, QStringLiteral("pc")), QStringLiteral("07"));
+        QCOMPARE(r.text(0, QStringLiteral("stredisko")), QString());
+        QVERIFY(!r.text(0, QStringLiteral("ipadr")).isEmpty());
+        QCOMPARE(r.text(0, QStringLiteral("mverze")).count(QLatin1Char('.')), 3);
+    }
+
+    void connectStepPorts_data()
+    {
+        QTest::addColumn<QString>("sqlPort");
+        QTest::addColumn<QString>("openPort");
+        QTest::addColumn<bool>("connected");
+        QTest::addColumn<QString>("message");
+        const QString port = QString::number(serverParams().port);
+        QTest::newRow("alternative port first") << QString::number(closedPort()) << port << true << QString();
+        QTest::newRow("alternative port closed") << port << QString::number(closedPort()) << true << QString();
+        QTest::newRow("server down") << QString::number(closedPort()) << QString() << false << QString();
+        QTest::newRow("port not a number") << QStringLiteral("33o6") << QString() << false << QStringLiteral("SQLport");
+        QTest::newRow("alternative port not a number")
+            << port << QStringLiteral("x") << true << QStringLiteral("OPENport");
+    }
+    void connectStepPorts()
+    {
+        QFETCH(QString, sqlPort);
+        QFETCH(QString, openPort);
+        QFETCH(bool, connected);
+        QFETCH(QString, message);
+        MessageRecorder messages;
+        const qlonglong before = count(QStringLiteral("select count(*) from historiem"));
+        settings::ConnectionSettings s = settings::readConnectionSettings();
+        s.sqlPort = sqlPort;
+        s.openPort = openPort;
+        Connection c;
+        QCOMPARE(connectStep(c, s, QStringLiteral("Krmné směsi"), QString()), connected);
+        QCOMPARE(count(QStringLiteral("select count(*) from historiem")), before + (connected ? 1 : 0));
+        if (connected) // the session of an alternative-port connection is set up as well
+            QCOMPARE(c.scalar(QStringLiteral("select @@session.character_set_client")).toString(), QStringLiteral("cp1250"));
+        if (message.isEmpty()) {
+            QVERIFY(messages.shown.isEmpty());
+        } else {
+            QCOMPARE(messages.shown.size(), 1);
+            QVERIFY(messages.last().contains(message));
+        }
+    }
+
+    void historyValuesWithQuotesAndBackslashes()
+    {
+        const WorkstationIdentity id{QStringLiteral("10.1.2.3"), QStringLiteral("jana"), QStringLiteral("VAHA1"),
+                                     QStringLiteral("2026-12-01 08:00:00"), QStringLiteral("1.0.0.1")};
+        const QString tricky = QStringLiteral("\"\\1"); // fits the three characters of stredisko
+        m_db->execute(moduleStartStatement(QStringLiteral("Krmné směsi"), QStringLiteral("00"), tricky, id,
+                                           QDateTime(QDate(2026, 12, 11), QTime(9, 5, 7))));
+        QCOMPARE(m_db->scalar(QStringLiteral("select stredisko from historiem order by id desc limit 1")).toString(), tricky);
+
+        const QDateTime now(QDate(2026, 12, 11), QTime(9, 5, 7));
+        const QString row = documentRowStatement(QStringLiteral("00"), QStringLiteral("101"), QStringLiteral("KR směsi"),
+                                                 QStringLiteral("KS"), QStringLiteral("@CiDo"), QString(),
+                                                 historyIdentifier(QStringLiteral("00"), now), id, now);
+        QCOMPARE(row, QStringLiteral("insert into historied set modul = \"KR směsi\", pc = \"00\", stredisko = \"101\","
+                                     "datumcas = \"2026-12-11 09:05:07\",ipadr = \"10.1.2.3\", computeruser = \"jana\", "
+                                     "computername = \"VAHA1\",mdatumcas = \"2026-12-01 08:00:00\", mverze=\"1.0.0.1\","
+                                     "doklad = \"KS\", cislodokla=@CiDo,misto=\"\",identifik=\"0000261211090507\";"));
+        script::run(*m_db, QStringLiteral("BEGIN;\nSET @CiDo = '2026101001';\n") + row + QStringLiteral("\nCOMMIT;"));
+        const ResultSet r = m_db->query(QStringLiteral("select cislodokla, identifik, modul from historied"));
+        QCOMPARE(r.rowCount(), 1);
+        QCOMPARE(r.text(0, QStringLiteral("cislodokla")), QStringLiteral("2026101001"));
+        QCOMPARE(r.text(0, QStringLiteral("modul")), QStringLiteral("KR směsi"));
+    }
+
+    void moduleStartStatementLayout()
+    {
+        const WorkstationIdentity id{QStringLiteral("10.1.2.3"), QStringLiteral("jana"), QStringLiteral("VAHA1"),
+                                     QStringLiteral("2026-12-01 08:00:00"), QStringLiteral("-1.0.0.0")};
+        QCOMPARE(moduleStartStatement(QStringLiteral("Krmné směsi"), QStringLiteral("00"), QString(), id,
+                                      QDateTime(QDate(2026, 12, 11), QTime(9, 5, 7))),
+                 QStringLiteral("insert into historiem \nset modul = \"Krmné směsi\", pc = \"00\", stredisko = \"\",\n"
+                                "datumcas = \"2026-12-11 09:05:07\",\nipadr = \"10.1.2.3\", computeruser = \"jana\", "
+                                "computername = \"VAHA1\",\nmdatumcas = \"2026-12-01 08:00:00\", mverze=\"-1.0.0.0\""));
+        QCOMPARE(firstIPv4Address(QStringLiteral("neexistuje.invalid")), QStringLiteral("255.255.255.255"));
+        QCOMPARE(firstIPv4Address(QStringLiteral("localhost")), QStringLiteral("127.0.0.1"));
+        const WorkstationIdentity here = WorkstationIdentity::collect();
+        QVERIFY(here.computerName.size() <= 15 && !here.computerName.isEmpty());
+        QVERIFY(here.userName.size() <= 63 && !here.userName.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConnection)
+#include "tst_connection.moc"
