@@ -41,9 +41,9 @@ void registerReportFonts()
             const QStringList families = QFontDatabase::applicationFontFamilies(id);
             if (!families.isEmpty())
                 g_tahomaFamily = families.first();
-            const QString bold = folder + QStringLiteral("/tahomabd.ttf");
-            if (QFile::exists(bold))
-                QFontDatabase::addApplicationFont(bold);
+            // tahomabd.ttf is left out on purpose: the fonts-wine copy carries bold advances but
+            // regular-weight outlines, so its bold prints thin and spaced. Without it the bold
+            // style is emboldened from the regular outlines, which prints as bold should.
             break;
         }
         if (g_tahomaFamily.isEmpty())

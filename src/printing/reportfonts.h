@@ -16,8 +16,8 @@ struct FontSpec {
     QColor color = Qt::black;
 };
 
-// Registers the metric-compatible Tahoma of fonts-wine (tahoma.ttf, tahomabd.ttf) with the
-// application once. Needs a QGuiApplication. Later calls do nothing.
+// Registers the metric-compatible Tahoma of fonts-wine (tahoma.ttf; bold is emboldened from it)
+// with the application once. Needs a QGuiApplication. Later calls do nothing.
 void registerReportFonts();
 
 // The installed family that stands in for a layout's family: "Tahoma" → the registered Tahoma
