@@ -6,6 +6,7 @@ DROP TABLE IF EXISTS smesi;
 DROP TABLE IF EXISTS skarta;
 DROP TABLE IF EXISTS cisdokl;
 DROP TABLE IF EXISTS cisdokl_rada;
+DROP TABLE IF EXISTS cisdokl_zamek;
 DROP TABLE IF EXISTS tavrix;
 DROP TABLE IF EXISTS pv;
 DROP TABLE IF EXISTS pvrad;
@@ -204,6 +205,15 @@ CREATE TABLE cisdokl_rada (
   POSLEDNI BIGINT NOT NULL,
   PRIMARY KEY (STREDISKO, ROK, TYPD, PREDCISLI)
 ) ENGINE=InnoDB DEFAULT CHARSET=cp1250;
+
+-- One row that every number issue locks first. Creating the counter row of a new series takes
+-- gap locks, and two savers creating the same series at once would deadlock on them; queueing on
+-- this row first makes number issuing strictly one saver at a time until COMMIT or ROLLBACK.
+CREATE TABLE cisdokl_zamek (
+  id TINYINT NOT NULL,
+  PRIMARY KEY (id)
+) ENGINE=InnoDB DEFAULT CHARSET=cp1250;
+INSERT INTO cisdokl_zamek (id) VALUES (1);
 
 -- Suite settings, a single row.
 CREATE TABLE tavrix (
@@ -488,10 +498,12 @@ CREATE TRIGGER cisdokl_pridel_cislo BEFORE INSERT ON cisdokl FOR EACH ROW
 BEGIN
   DECLARE v_cislo BIGINT;
   DECLARE v_zprava VARCHAR(200);
+  DECLARE v_zamek TINYINT;
   IF NEW.CISLO0 IS NULL OR NEW.CISLO0 < 1 OR NEW.CISLO0 > 9999999999 OR NEW.CISLO0 MOD 10000 = 0 THEN
     SET v_zprava = CONCAT('Neplatné první číslo řady dokladů: ', IFNULL(NEW.CISLO0, 'chybí'), '.');
     SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = v_zprava;
   END IF;
+  SELECT id INTO v_zamek FROM cisdokl_zamek WHERE id = 1 FOR UPDATE;
   INSERT INTO cisdokl_rada (STREDISKO, ROK, TYPD, PREDCISLI, POSLEDNI)
     VALUES (NEW.STREDISKO, NEW.ROK, NEW.TYPD, NEW.CISLO0 DIV 10000, NEW.CISLO0)
     ON DUPLICATE KEY UPDATE POSLEDNI = POSLEDNI + 1;
