@@ -175,13 +175,12 @@ const DrawItem *ReportPage::find(const QString &name) const
 
 Band &Report::band(BandKind kind)
 {
-    for (Band &b : m_bands)
-        if (b.kind == kind)
-            return b;
-    Band b;
-    b.kind = kind;
-    m_bands.append(b);
-    return m_bands.last();
+    std::optional<Band> &slot = m_bands[static_cast<size_t>(kind)];
+    if (!slot) {
+        slot.emplace();
+        slot->kind = kind;
+    }
+    return *slot;
 }
 
 bool Report::hasBand(BandKind kind) const
@@ -191,10 +190,8 @@ bool Report::hasBand(BandKind kind) const
 
 const Band *Report::findBand(BandKind kind) const
 {
-    for (const Band &b : m_bands)
-        if (b.kind == kind)
-            return &b;
-    return nullptr;
+    const std::optional<Band> &slot = m_bands[static_cast<size_t>(kind)];
+    return slot ? &*slot : nullptr;
 }
 
 // ---------------------------------------------------------------- measuring

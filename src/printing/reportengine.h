@@ -11,6 +11,7 @@
 #include <QSizeF>
 #include <QString>
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -161,7 +162,9 @@ public:
     int copies = 1;
     bool printIfEmpty = true; // produce title, summary and footer when there are no rows
 
-    Band &band(BandKind kind); // creates the band on first use
+    // Creates the band on first use. The reference stays valid while the report lives, also when
+    // further bands are added.
+    Band &band(BandKind kind);
     bool hasBand(BandKind kind) const;
 
     // Runs the events and places every band; events see fresh copies of the bands each time,
@@ -169,7 +172,7 @@ public:
     LaidOutReport layout() const;
 
 private:
-    QList<Band> m_bands;
+    std::array<std::optional<Band>, 5> m_bands; // indexed by BandKind
     const Band *findBand(BandKind kind) const;
 };
 
