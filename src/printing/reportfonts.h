@@ -24,7 +24,7 @@ void registerReportFonts();
 // (DejaVu Sans when it is missing), "Arial"/"Arial CE" → Liberation Sans; others as given.
 QString resolvedFamily(const QString &layoutFamily);
 
-// A QFont for the spec at the given point size (already scaled for the target device).
+// A QFont for the FontSpec at the given point size (already scaled for the target device).
 QFont reportFont(const FontSpec &spec, double pointSize);
 
 } // namespace pelmixi::printing
