@@ -1,48 +1,60 @@
-// Program entry: the program folder becomes the working folder, then the module starts.
-#include "connection.h"
-#include "cp1250.h"
-#include "history.h"
-#include "messages.h"
+// Program entry: the program folder becomes the working folder, the main window runs the
+// start-up, and the message loop runs until the main window closes.
+#include "appfonts.h"
 #include "paths.h"
-#include "session.h"
-#include "settings.h"
-#include "sqllog.h"
+#include "splash.h"
+#include "tform1.h"
+#include "tpracuji.h"
+#include "updatecheck.h"
 
 #include <QApplication>
-#include <QDate>
 #include <QDir>
-#include <cstdio>
+#include <QPointer>
+
+// The update check reports into the splash while it exists, else into the busy window.
+static void wireUpdateCheck(TForm1 &window)
+{
+    window.hooks.updateCheck = [&window](bool atStart) {
+        QPointer<Tpracuji> busy;
+        updatecheck::Hooks hooks;
+        if (window.splash()) {
+            hooks.splashStatus = [&window](const QString &text) {
+                if (Splash *splash = window.splash())
+                    splash->setStatus(text);
+            };
+        }
+        hooks.showBusy = [&window, &busy](const QString &text) {
+            busy = new Tpracuji(&window);
+            busy->setText(text);
+            busy->showInFront();
+        };
+        hooks.closeBusy = [&busy] {
+            if (busy)
+                busy->close();
+        };
+        hooks.endProgram = [&window] {
+            QCoreApplication::quit();
+            window.close();
+        };
+        updatecheck::run(hooks, atStart ? updatecheck::Trigger::Start : updatecheck::Trigger::Menu);
+    };
+}
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     paths::setProgramDir(QCoreApplication::applicationDirPath());
     QDir::setCurrent(paths::programDir());
+    appfonts::applyApplicationFont();
 
-    static SqlLog log;
-    log.setFileName(SqlLog::fileNameFor(paths::sqllogDir(), QDate::currentDate()));
-    log.setActive(true);
-    Connection &db = appConnection();
-    db.setLog(&log);
+    StartOptions options;
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() > 1)
+        options.firstArgument = arguments.at(1);
 
-    const settings::ConnectionSettings cs = settings::readConnectionSettings();
-    if (!settings::isValidCisloPC(cs.cisloPC)) {
-        messages::show(QStringLiteral("Číslo počítače „%1“ smí obsahovat jen písmena, číslice a podtržítko. Program bude ukončen.")
-                           .arg(cs.cisloPC));
-        return 1;
-    }
-    try {
-        if (!connectStep(db, cs, QStringLiteral("Krmné směsi"), QString())) {
-            std::fprintf(stderr, "pelmixi: nelze se připojit k databázi %s:%s\n", cs.host.toLocal8Bit().constData(),
-                         cs.sqlPort.toLocal8Bit().constData());
-            return 1;
-        }
-    } catch (const std::exception &e) {
-        messages::standardError(QString::fromStdString(e.what()));
-        return 1;
-    }
-    std::printf("pelmixi: připojeno k %s:%d, databáze %s; zapsán řádek spuštění do historiem\n",
-                db.params().host.toLocal8Bit().constData(), db.params().port,
-                db.params().database.toLocal8Bit().constData());
-    return 0;
+    TForm1 window(options);
+    wireUpdateCheck(window);
+    if (!window.startUp())
+        return window.exitCode();
+    return app.exec();
 }

@@ -1,0 +1,125 @@
+#include "resulttablemodel.h"
+
+ResultTableModel::ResultTableModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+void ResultTableModel::setColumns(const QList<documentlist::GridColumn> &columns)
+{
+    beginResetModel();
+    m_columns = columns;
+    mapColumns();
+    endResetModel();
+}
+
+void ResultTableModel::setResult(ResultSet result)
+{
+    beginResetModel();
+    m_result = std::move(result);
+    mapColumns();
+    endResetModel();
+}
+
+void ResultTableModel::clear()
+{
+    setResult(ResultSet());
+}
+
+void ResultTableModel::setRowBackground(RowBackground background)
+{
+    m_rowBackground = std::move(background);
+    refreshBackground();
+}
+
+void ResultTableModel::refreshBackground()
+{
+    if (rowCount() > 0 && columnCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::BackgroundRole});
+}
+
+void ResultTableModel::mapColumns()
+{
+    m_map.clear();
+    if (m_columns.isEmpty()) {
+        for (int c = 0; c < m_result.columnCount(); ++c)
+            m_map << c;
+        return;
+    }
+    for (const documentlist::GridColumn &column : std::as_const(m_columns))
+        m_map << m_result.columnIndex(column.field);
+}
+
+int ResultTableModel::resultColumn(int gridColumn) const
+{
+    return gridColumn >= 0 && gridColumn < m_map.size() ? m_map.at(gridColumn) : -1;
+}
+
+QVariant ResultTableModel::value(int row, const QString &field) const
+{
+    if (row < 0 || row >= m_result.rowCount())
+        return {};
+    return m_result.value(row, field);
+}
+
+int ResultTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_result.rowCount());
+}
+
+int ResultTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_map.size());
+}
+
+QVariant ResultTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_result.rowCount())
+        return {};
+    const int c = resultColumn(index.column());
+    switch (role) {
+    case Qt::DisplayRole:
+        if (c < 0)
+            return {};
+        return documentlist::displayText(m_result.value(index.row(), c), m_result.columns().at(c).kind);
+    case Qt::EditRole:
+        return c < 0 ? QVariant() : m_result.value(index.row(), c);
+    case Qt::TextAlignmentRole:
+        if (!m_columns.isEmpty() && m_columns.at(index.column()).alignRight)
+            return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    case Qt::BackgroundRole:
+        if (m_rowBackground) {
+            if (const std::optional<QColor> colour = m_rowBackground(m_result, index.row()))
+                return *colour;
+        }
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Vertical)
+        return role == Qt::DisplayRole ? QVariant(QString()) : QVariant();
+    if (section < 0 || section >= m_map.size())
+        return {};
+    if (role == Qt::DisplayRole) {
+        if (!m_columns.isEmpty()) {
+            const documentlist::GridColumn &column = m_columns.at(section);
+            return column.title.isEmpty() ? column.field : column.title;
+        }
+        return m_result.columns().at(m_map.at(section)).name;
+    }
+    if (role == Qt::TextAlignmentRole && !m_columns.isEmpty() && m_columns.at(section).alignRight)
+        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+}
+
+Qt::ItemFlags ResultTableModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
