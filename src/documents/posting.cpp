@@ -492,6 +492,12 @@ SaveOutcome zapsat(Connection &c, const Document &input, const SaveContext &edit
     enable(false);
 
     Document doc = input;
+    if (ctx.isCorrection() && ctx.loadedPartiecela.isEmpty()) {
+        if (const QVariantMap *old = storedMixRow(doc)) {
+            ctx.loadedPartiecela = text(*old, u"partiecela"_s);
+            ctx.loadedLomeni = wholeNumber(old->value(u"lomeni"_s));
+        }
+    }
     if (text(doc.mix, u"stredisko"_s).isEmpty())
         doc.mix.insert(u"stredisko"_s, ctx.stredisko);
     doc.mix.insert(u"datum"_s, effectiveDate(doc.mix.value(u"datum"_s)));
@@ -559,9 +565,14 @@ SaveOutcome zapsat(Connection &c, const Document &input, const SaveContext &edit
             out.correctionState = ctx.correctionState;
             return out;
         }
-        section.unlockTables();
-        const ResultSet number = c.query(u"select @CiDo as cisdok"_s);
-        out.cisdok = number.isEmpty() ? QString() : number.text(0, u"cisdok"_s);
+        // The document is committed: what follows cannot turn the save into a failure.
+        try {
+            section.unlockTables();
+            const ResultSet number = c.query(u"select @CiDo as cisdok"_s);
+            out.cisdok = number.isEmpty() ? QString() : number.text(0, u"cisdok"_s);
+        } catch (const std::exception &) {
+            // The number stays unknown; the list shows the document all the same.
+        }
         section.release();
     } catch (const SaveRefused &r) {
         messages::show(r.message);
@@ -592,7 +603,7 @@ SaveOutcome zapsat(Connection &c, const Document &input, const SaveContext &edit
     enable(true);
     if (hooks.leaveEditor)
         hooks.leaveEditor();
-    if (hooks.printDocument)
+    if (hooks.printDocument && !out.cisdok.isEmpty())
         hooks.printDocument(out.cisdok);
     return out;
 }

@@ -133,6 +133,8 @@ private slots:
 
     void newDocument_data();
     void newDocument();
+    void newDocumentBefore2016_data();
+    void newDocumentBefore2016();
     void cancelledByOperator();
     void refusedWithoutDatabase_data();
     void refusedWithoutDatabase();
@@ -382,6 +384,35 @@ void TestPosting::newDocument()
     QVERIFY(!asmLines.contains(u"COMMIT;"_s));
     QVERIFY(asmLines.contains(u"insert into skarta "_s));
     QVERIFY(namedLockFree());
+}
+
+void TestPosting::newDocumentBefore2016_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("existing");
+    QTest::addColumn<QString>("number");
+    QTest::newRow("mode 0, first of the year") << 0 << u""_s << u"2015340001"_s;
+    QTest::newRow("mode 1, first of the year") << 1 << u""_s << u"2615346001"_s;
+    QTest::newRow("mode 0 continues 0041") << 0 << u"2015340041"_s << u"2015340042"_s;
+    QTest::newRow("mode 1 continues the shared 0041") << 1 << u"2015340041"_s << u"2615340042"_s;
+}
+
+void TestPosting::newDocumentBefore2016()
+{
+    QFETCH(int, mode);
+    QFETCH(QString, existing);
+    QFETCH(QString, number);
+    m_db->execute(u"update tavrix set CislovaniD = "_s + QString::number(mode));
+    if (!existing.isEmpty())
+        m_db->execute(u"insert into pelmixi (cislodokla, stredisko, rokd, smes, partiecela, datum) values ("_s +
+                      sqlQuote(existing) + u", '34', '2015', '1', '553499998', '2015-01-10')"_s);
+    addCard(u"250034001-0441"_s, 1000);
+    Document doc = mixDocument(u"553400008"_s, {line(u"250034001-0441"_s, 10)});
+    doc.mix[u"datum"_s] = QDate(2015, 5, 5);
+    const SaveOutcome out = save(doc, newContext(m_workDir.path()));
+    QCOMPARE(int(out.result), int(SaveResult::Saved));
+    QCOMPARE(out.cisdok, number);
+    QCOMPARE(count(u"select count(*) from pelmixi where rokd = '2015' and cislodokla = "_s + sqlQuote(number)), 2);
 }
 
 void TestPosting::cancelledByOperator()
