@@ -153,6 +153,7 @@ private slots:
     void correctionRefused_data();
     void correctionRefused();
     void keptMixCardBelowZero();
+    void demoDocuments();
 
     void failingScriptLeavesNothing();
     void failingCorrectionLeavesNothing();
@@ -249,7 +250,7 @@ Document TestPosting::open(const QString &number, SaveContext *ctx, int state)
     ctx->loadedPartiecela = doc.mix.value(u"partiecela"_s).toString();
     ctx->loadedLomeni = doc.mix.value(u"lomeni"_s).toLongLong();
     ctx->confirmed = doc.mix.value(u"nc"_s).toDouble() != 0;
-    const QVariantMap mixCard = card(ctx->loadedPartiecela);
+    const QVariantMap mixCard = card(ctx->loadedPartiecela, doc.mix.value(u"stredisko"_s).toString());
     ctx->packaging = Packaging{mixCard.value(u"mnomenkla1"_s).toString(), mixCard.value(u"mo1"_s).toString(),
                                mixCard.value(u"vahaobalu"_s).toDouble(),  mixCard.value(u"ek1"_s).toString(),
                                mixCard.value(u"vahao1"_s).toDouble(),     mixCard.value(u"poceto1"_s).toDouble(),
@@ -812,6 +813,51 @@ void TestPosting::keptMixCardBelowZero()
     QVERIFY(out.message.startsWith(u"Nelze vydat! Na kartě je menší zůstatek.\n"_s));
     QVERIFY(out.message.contains(u"553400015"_s));
     QCOMPARE(snapshot(), before);
+}
+
+void TestPosting::demoDocuments()
+{
+    // 2601020001 of cost centre 102: its mix has not moved, so its card is recreated.
+    SaveContext ctx = newContext(m_workDir.path());
+    ctx.stredisko = u"102"_s;
+    Document doc = open(u"2601020001"_s, &ctx, 0);
+    QCOMPARE(ctx.packaging.pocetO, 20.0);
+    const double before = card(u"250000201-0441"_s, u"102"_s).value(u"zustatek"_s).toDouble();
+    const QString historyCount = u"select count(*) from historied where cislodokla = '2601020001' and stredisko = '102'"_s;
+    const qlonglong history = count(historyCount);
+    doc.lines[0][u"mnozstvi"_s] = 260.0;
+    SaveOutcome out = save(doc, ctx);
+    QCOMPARE(int(out.result), int(SaveResult::Saved));
+    QCOMPARE(out.cisdok, u"2601020001"_s);
+    QCOMPARE(out.correctionState, 0);
+    QCOMPARE(card(u"250000201-0441"_s, u"102"_s).value(u"zustatek"_s).toDouble(), before - 10);
+    QCOMPARE(card(u"250000201-0441"_s, u"102"_s).value(u"smesi"_s).toDouble(), 260.0);
+    QVariantMap mix = card(u"552600005"_s, u"102"_s);
+    QCOMPARE(mix.value(u"zustatek"_s).toDouble(), 510.0);
+    QCOMPARE(mix.value(u"nc"_s).toDouble(), 6.76); // (260 x 5,15 + 150 x 4,7 + 85 x 11,6 + 15 x 28) / 510
+    QCOMPARE(mix.value(u"poceto1"_s).toDouble(), 20.0);
+    QCOMPARE(mix.value(u"vlast_vyro"_s).toString(), u"A"_s);
+    QCOMPARE(count(historyCount), history + 1);
+
+    // 2601010004 of cost centre 101: its mix went out on a delivery note since it was opened,
+    // so the save keeps the card and moves its balance by the difference.
+    ctx = newContext(m_workDir.path());
+    ctx.stredisko = u"101"_s;
+    doc = open(u"2601010004"_s, &ctx, 0);
+    const qlonglong cardId = card(u"552600004"_s, u"101"_s).value(u"id"_s).toLongLong();
+    for (QVariantMap &l : doc.lines) {
+        if (l.value(u"partiecela"_s).toString() == u"250000114-0512"_s)
+            l[u"mnozstvi"_s] = 310.0;
+    }
+    out = save(doc, ctx);
+    QCOMPARE(int(out.result), int(SaveResult::Saved));
+    QCOMPARE(out.correctionState, 1);
+    mix = card(u"552600004"_s, u"101"_s);
+    QCOMPARE(mix.value(u"id"_s).toLongLong(), cardId);
+    QCOMPARE(mix.value(u"zustatek"_s).toDouble(), 910.0);
+    QCOMPARE(mix.value(u"prepnatuny"_s).toLongLong(), 1);
+    QCOMPARE(m_db->scalar(u"select mnozstvi from pelmixi where cislodokla = '2601010004' and smes = '1'"_s).toDouble(),
+             1010.0);
 }
 
 // --- failures ----------------------------------------------------------------------------
