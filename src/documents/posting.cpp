@@ -5,7 +5,9 @@
 // passes the checks.
 #include "posting.h"
 
+#include "batchhistory.h"
 #include "connection.h"
+#include "correctionguard.h"
 #include "cp1250.h"
 #include "messages.h"
 #include "numbering.h"
@@ -71,12 +73,6 @@ QVariantMap rowMap(const ResultSet &rs, qsizetype row)
     for (int i = 0; i < rs.columnCount(); ++i)
         map.insert(rs.columns().at(i).name.toLower(), rs.value(row, i));
     return map;
-}
-
-QString dateText(const QVariant &value)
-{
-    const QDate d = dateValue(value);
-    return d.isValid() ? d.toString(u"yyyy-MM-dd"_s) : QString();
 }
 
 // The named lock and the table locks of one save. Both end with the connection, so nothing
@@ -176,46 +172,6 @@ bool sameRows(const QList<QVariantMap> &current, const QList<QVariantMap> &store
     return keyed(current, byId) == keyed(stored, byId);
 }
 
-struct Movement {
-    QString doklad;
-    QString cislodokla;
-    QString datumzauct;
-    double nc = 0;
-};
-
-// Where the mix batch has gone: the same document tables the batch movement table collects,
-// read directly (a scratch table would end the transaction-free exclusive section with an
-// implicit commit, and it is not needed for a yes/no answer).
-QList<Movement> laterMovements(Connection &c, const QString &partiecela, qlonglong lomeni)
-{
-    const QString p = sqlQuote(partiecela);
-    const QString l = QString::number(lomeni);
-    const QString sql =
-        u"select \"PV\" as doklad,pv.cislodokla,pv.datumzauct,pvrad.nc from pv,pvrad"_s
-        u" where pv.cislodokla=pvrad.cislodokla and pvrad.partiecela = "_s + p + u" and pvrad.lomeni = "_s + l +
-        u"\nunion all select \"DL\",u.cislodokla,u.datumzauct,NULL from dl u,dlrad r"_s
-        u" where u.cislodokla=r.cislodokla and r.partiecela = "_s + p + u" and r.lomeni = "_s + l +
-        u"\nunion all select \"VN\",vn.cislodokla,vn.datumzauct,NULL from vn,vnrad"_s
-        u" where vn.cislodokla=vnrad.cislodokla and vnrad.partiecela = "_s + p + u" and vnrad.lomeni = "_s + l +
-        u"\nunion all select \"VP\",cislodokla,datumzauct,NULL from vp where vp.partiecela = "_s + p +
-        u" and vp.lomeni = "_s + l +
-        u"\nunion all select \"KA\",x.cislodokla,x.datumzauct,(select max(a.nc) from pv9 a"_s
-        u" where a.cislodokla=x.cislodokla and a.pohyb=\"9\") from pv9 x where x.partiecela = "_s + p +
-        u" and x.lomeni = "_s + l + u" and x.pohyb <> \"9\""_s
-        u"\nunion all select \"SM\",x.cislodokla,x.datumzauct,(select max(a.nc) from smesi a"_s
-        u" where a.cislodokla=x.cislodokla and a.smes=\"1\") from smesi x where x.partiecela = "_s + p +
-        u" and x.lomeni = "_s + l + u" and x.smes <> \"1\""_s
-        u"\nunion all select \"KS\",x.cislodokla,x.datumzauct,(select max(a.nc) from pelmixi a"_s
-        u" where a.cislodokla=x.cislodokla and a.smes=\"1\") from pelmixi x where x.partiecela = "_s + p +
-        u" and x.lomeni = "_s + l + u" and x.smes <> \"1\""_s;
-    const ResultSet rs = c.query(sql);
-    QList<Movement> rows;
-    for (qsizetype i = 0; i < rs.rowCount(); ++i)
-        rows.append(Movement{rightTrimmed(fieldText(rs.value(i, 0))), rightTrimmed(fieldText(rs.value(i, 1))),
-                             dateText(rs.value(i, 2)), numberValue(rs.value(i, 3))});
-    return rows;
-}
-
 const QVariantMap *storedMixRow(const Document &doc)
 {
     for (const QVariantMap &row : doc.stored) {
@@ -231,9 +187,9 @@ bool mixBatchChanged(const Document &doc, const SaveContext &ctx)
            wholeNumber(doc.mix.value(u"lomeni"_s)) != ctx.loadedLomeni;
 }
 
-// The posting-state and later-use guards of the opening, run again on the document as it is
-// stored now. Moves a free correction to the kept-card path when the batch has meanwhile been
-// used by a later document.
+// The document as it is stored now against the copy taken at opening, then the posting-state and
+// later-use guards of the opening again. Moves a free correction to the kept-card path when the
+// batch has meanwhile been used by a later document.
 void recheckCorrection(Connection &c, const Document &doc, SaveContext &ctx)
 {
     const QString number = text(doc.mix, u"cislodokla"_s);
@@ -253,34 +209,21 @@ void recheckCorrection(Connection &c, const Document &doc, SaveContext &ctx)
     if (mixNow.isEmpty())
         refuse(changedText);
 
-    const QString posted = dateText(mixNow.value(u"datumzauct"_s));
-    if (posted > u"2002-11-11"_s)
-        refuse(u"Nelze opravit! Doklad je již zaúčtován."_s);
-    if (posted > u"1900-01-01"_s)
-        refuse(u"Nelze opravit! Doklad je právě účtován!"_s, u"OK"_s, MessageIcon::Information);
-
-    const QList<Movement> movements =
-        laterMovements(c, rightTrimmed(ctx.loadedPartiecela), ctx.loadedLomeni);
-    if (movements.isEmpty() || (ctx.ksJakNc != 0 && ctx.ksJakNc != 1))
-        return;
-    const Movement &first = movements.first();
-    if (ctx.ksJakNc == 0)
-        refuse(expeditedText + first.doklad + u" "_s + first.cislodokla, u"Zpět"_s);
-    const double mixNc = numberValue(mixNow.value(u"nc"_s));
-    for (const Movement &m : movements) {
-        if (m.datumzauct > u"1988-12-12"_s)
-            refuse(u"Nelze opravit! Partie byla již expedována\na zaúčtována na dokladu "_s + m.doklad + u" "_s +
-                       m.cislodokla,
-                   u"Zpět"_s);
-        if (mixNc > 0 && m.nc > 0 && (m.doklad == u"KA"_s || m.doklad == u"SM"_s || m.doklad == u"KS"_s))
-            refuse(u"Nelze opravit! Partie byla již potvrzena\na zpracována na dokladu "_s + m.doklad + u" "_s +
-                       m.cislodokla,
-                   u"Zpět"_s);
+    // The guards of the opening, on the batch's movements as they are now.
+    const ResultSet history =
+        batchhistory::collect(c, ctx.cisloPC, rightTrimmed(ctx.loadedPartiecela), ctx.loadedLomeni);
+    const correctionguard::Outcome guard = correctionguard::evaluate(
+        mixNow.value(u"datumzauct"_s), numberValue(mixNow.value(u"nc"_s)), ctx.ksJakNc, history);
+    if (guard.state == correctionguard::Refused) {
+        const Message m = guard.messages.value(0, Message{changedText, 1, u"OK"_s, MessageIcon::Stop});
+        refuse(m.text, m.firstButton, m.icon);
     }
-    if (ctx.correctionState == 0) {
+    if (guard.state == correctionguard::BatchLocked && ctx.correctionState == 0) {
         // The batch is in use now: its card must be kept, and its code may no longer change.
         if (mixBatchChanged(doc, ctx))
-            refuse(expeditedText + first.doklad + u" "_s + first.cislodokla, u"Zpět"_s);
+            refuse(expeditedText + rightTrimmed(fieldText(history.value(0, u"doklad"_s))) + u" "_s +
+                       rightTrimmed(fieldText(history.value(0, u"cislodokla"_s))),
+                   u"Zpět"_s);
         ctx.correctionState = 1;
     }
 }
