@@ -435,6 +435,8 @@ SaveOutcome zapsat(Connection &c, const Document &input, const SaveContext &edit
     enable(false);
 
     Document doc = input;
+    if (ctx.identity.programVersion.isEmpty())
+        ctx.identity = WorkstationIdentity::collect();
     if (ctx.isCorrection() && ctx.loadedPartiecela.isEmpty()) {
         if (const QVariantMap *old = storedMixRow(doc)) {
             ctx.loadedPartiecela = text(*old, u"partiecela"_s);

@@ -46,7 +46,7 @@ struct SaveContext {
     QString ucetniRok = QStringLiteral("1"); // settings row; the runner reads them again under the lock
     int cislovaniD = 0;
     Packaging packaging;
-    WorkstationIdentity identity;      // for the history row
+    WorkstationIdentity identity;      // for the history row; zapsat() collects it when empty
     QDateTime now;                     // history time; invalid: the clock at build time
     QString workDir;                   // where "asm.txt" goes; empty: the program folder
 
