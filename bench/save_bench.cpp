@@ -55,22 +55,15 @@ QString source(int i)
 posting::Document document(const QString &mixBatch, int shift = 0)
 {
     posting::Document doc;
-    doc.mix = {{u"stredisko"_s, cc},       {u"partie"_s, mixBatch},   {u"partiecela"_s, mixBatch},
-               {u"lomeni"_s, qlonglong(0)}, {u"nomenkla"_s, u"150001"_s}, {u"nazevosiva"_s, u"Krmná směs"_s},
-               {u"mj"_s, u"kg"_s},          {u"pc"_s, 7.5},           {u"smes"_s, u"1"_s},
-               {u"datum"_s, QDate(2026, 12, 1)}, {u"popis"_s, u"Výkrm"_s}, {u"jazyk"_s, u"C"_s}};
+    doc.mix = { { u"stredisko"_s, cc }, { u"partie"_s, mixBatch }, { u"partiecela"_s, mixBatch },
+        { u"lomeni"_s, qlonglong(0) }, { u"nomenkla"_s, u"150001"_s }, { u"nazevosiva"_s, u"Krmná směs"_s },
+        { u"mj"_s, u"kg"_s }, { u"pc"_s, 7.5 }, { u"smes"_s, u"1"_s }, { u"datum"_s, QDate(2026, 12, 1) },
+        { u"popis"_s, u"Výkrm"_s }, { u"jazyk"_s, u"C"_s } };
     for (int i = 0; i < lines; ++i) {
-        doc.lines << QVariantMap{{u"partie"_s, source((i + shift) % lines).left(9)},
-                                 {u"podnik"_s, u"0441"_s},
-                                 {u"lomeni"_s, qlonglong(0)},
-                                 {u"partiecela"_s, source((i + shift) % lines)},
-                                 {u"nomenkla"_s, u"111001"_s},
-                                 {u"nazevosiva"_s, u"Pšenice krmná"_s},
-                                 {u"mnozstvi"_s, 10.5 + i},
-                                 {u"mj"_s, u"kg"_s},
-                                 {u"nc"_s, 5.2},
-                                 {u"pr"_s, 3.0},
-                                 {u"smes"_s, u"0"_s}};
+        doc.lines << QVariantMap { { u"partie"_s, source((i + shift) % lines).left(9) }, { u"podnik"_s, u"0441"_s },
+            { u"lomeni"_s, qlonglong(0) }, { u"partiecela"_s, source((i + shift) % lines) },
+            { u"nomenkla"_s, u"111001"_s }, { u"nazevosiva"_s, u"Pšenice krmná"_s }, { u"mnozstvi"_s, 10.5 + i },
+            { u"mj"_s, u"kg"_s }, { u"nc"_s, 5.2 }, { u"pr"_s, 3.0 }, { u"smes"_s, u"0"_s } };
     }
     return doc;
 }
@@ -97,20 +90,20 @@ std::unique_ptr<Connection> session(const ConnectionParams &params)
 
 void reset(Connection &c)
 {
-    for (const QString &table : {u"pelmixi"_s, u"skarta"_s, u"cisdokl"_s, u"cisdokl_rada"_s, u"historied"_s})
+    for (const QString &table : { u"pelmixi"_s, u"skarta"_s, u"cisdokl"_s, u"cisdokl_rada"_s, u"historied"_s })
         c.execute(u"delete from "_s + table + u" where stredisko = '35'"_s);
     for (int i = 0; i < lines; ++i)
         c.execute(u"insert into skarta (PARTIE, STREDISKO, PODNIK, LOMENI, PARTIECELA, NOMENKLA, MJ, NC, ZUSTATEK)"
-                  u" values ("_s +
-                  sqlQuote(source(i).left(9)) + u", '35', '0441', 0, "_s + sqlQuote(source(i)) +
-                  u", '111001', 'kg', 5.2, "_s + sqlNumber(stock) + u")"_s);
+                  u" values ("_s
+            + sqlQuote(source(i).left(9)) + u", '35', '0441', 0, "_s + sqlQuote(source(i))
+            + u", '111001', 'kg', 5.2, "_s + sqlNumber(stock) + u")"_s);
 }
 
 // Numbers unique and gap-free, every source card's ZUSTATEK + SMESI unchanged.
 bool invariantsHold(Connection &c, int expected)
 {
-    const ResultSet numbers =
-        c.query(u"select cislodokla from pelmixi where stredisko = '35' and smes = '1' order by cislodokla"_s);
+    const ResultSet numbers
+        = c.query(u"select cislodokla from pelmixi where stredisko = '35' and smes = '1' order by cislodokla"_s);
     bool ok = numbers.rowCount() == expected;
     for (qsizetype i = 0; ok && i < numbers.rowCount(); ++i)
         ok = numbers.text(i, u"cislodokla"_s) == u"202635"_s + QString::number(i + 1).rightJustified(4, u'0');
@@ -153,8 +146,8 @@ int main(int argc, char **argv)
         QElapsedTimer timer;
         timer.start();
         auto c = session(params);
-        const posting::SaveOutcome out =
-            posting::zapsat(*c, document(u"5535"_s + QString::number(i).rightJustified(5, u'0')), context(dir.path(), 1));
+        const posting::SaveOutcome out = posting::zapsat(
+            *c, document(u"5535"_s + QString::number(i).rightJustified(5, u'0')), context(dir.path(), 1));
         ours << double(timer.nsecsElapsed()) / 1e6;
         if (out.result != posting::SaveResult::Saved) {
             std::fprintf(stderr, "save failed: %s\n", qPrintable(out.message));
@@ -172,12 +165,12 @@ int main(int argc, char **argv)
         QFile f(dir.filePath(u"script%1.sql"_s.arg(i)));
         if (!f.open(QIODevice::WriteOnly))
             return 1;
-        f.write(cp1250::encode(u"set @@session.sql_mode=\"\";\nSET names cp1250;\nSET @pomCis = NULL, @CiDo = NULL;\n"_s +
-                               script.join(u'\n') + u"\n"_s));
+        f.write(cp1250::encode(u"set @@session.sql_mode=\"\";\nSET names cp1250;\nSET @pomCis = NULL, @CiDo = NULL;\n"_s
+            + script.join(u'\n') + u"\n"_s));
         files << f.fileName();
     }
-    const QStringList args{u"--no-defaults"_s, u"-h"_s + params.host, u"-P"_s + QString::number(params.port),
-                           u"-uroot"_s, u"--compress"_s, u"--default-character-set=cp1250"_s, database};
+    const QStringList args { u"--no-defaults"_s, u"-h"_s + params.host, u"-P"_s + QString::number(params.port),
+        u"-uroot"_s, u"--compress"_s, u"--default-character-set=cp1250"_s, database };
     QList<double> client;
     for (const QString &file : files) {
         QElapsedTimer timer;
@@ -195,15 +188,15 @@ int main(int argc, char **argv)
     const double b = median(client);
     std::printf("one save of a %d-line document (median of %d): Zapsat %.1f ms, mariadb client %.1f ms, "
                 "ratio %.2f (target <= 1.5)\n",
-                lines, runs, a, b, a / b);
+        lines, runs, a, b, a / b);
 
     // Throughput with several workstations at once.
-    for (int workstations : {1, 4, 8}) {
+    for (int workstations : { 1, 4, 8 }) {
         {
             auto c = session(params);
             reset(*c);
         }
-        std::atomic<int> failed{0};
+        std::atomic<int> failed { 0 };
         std::latch start(workstations + 1);
         std::vector<std::thread> threads;
         for (int w = 0; w < workstations; ++w) {
@@ -213,8 +206,8 @@ int main(int argc, char **argv)
                 const posting::SaveContext ctx = context(own.path(), w + 1);
                 start.arrive_and_wait();
                 for (int d = 0; d < perWorkstation; ++d) {
-                    const QString batch =
-                        u"55"_s + QString::number(w + 1).rightJustified(2, u'0') + QString::number(d).rightJustified(5, u'0');
+                    const QString batch = u"55"_s + QString::number(w + 1).rightJustified(2, u'0')
+                        + QString::number(d).rightJustified(5, u'0');
                     if (posting::zapsat(*c, document(batch, w + d), ctx).result != posting::SaveResult::Saved)
                         ++failed;
                 }
@@ -230,7 +223,7 @@ int main(int argc, char **argv)
         auto c = session(params);
         const bool ok = failed == 0 && invariantsHold(*c, total);
         std::printf("%d workstation(s) x %d documents: %.1f saves/s, invariants %s\n", workstations, perWorkstation,
-                    total / seconds, ok ? "hold" : "BROKEN");
+            total / seconds, ok ? "hold" : "BROKEN");
         if (!ok)
             return 1;
     }

@@ -32,8 +32,8 @@ QStringList newCard(const QVariantMap &mix, const SaveContext &ctx)
     l << u"MNOMENKLA1,MO1,VAHAOBALU,EK1,VAHAO1,POCETO1,NAVESKY,"_s;
     l << u"ZALOZENA,VAHACELKO1)"_s;
     l << u" values ("_s;
-    for (const char16_t *column : {u"partie", u"stredisko", u"podnik", u"lomeni", u"partiecela", u"nomenkla",
-                                   u"nazevosiva", u"mj", u"druh", u"odruda", u"stupen", u"naz_dru", u"naz_odru"})
+    for (const char16_t *column : { u"partie", u"stredisko", u"podnik", u"lomeni", u"partiecela", u"nomenkla",
+             u"nazevosiva", u"mj", u"druh", u"odruda", u"stupen", u"naz_dru", u"naz_odru" })
         l << q(mix, column) + c;
     l << savedNumber(mix.value(u"nc"_s)) + c;
     l << savedNumber(mix.value(u"pc"_s)) + c;
@@ -127,7 +127,7 @@ QStringList ZapisNovSkl(const QVariantMap &mix, const SaveContext &ctx)
 QStringList ZapisNaDoklady(const QVariantMap &mix)
 {
     QStringList l;
-    for (const QString &table : {u"pvrad"_s, u"dlrad"_s, u"vnrad"_s, u"vp"_s, u"pv9"_s, u"smesi"_s, u"pelmixi"_s}) {
+    for (const QString &table : { u"pvrad"_s, u"dlrad"_s, u"vnrad"_s, u"vp"_s, u"pv9"_s, u"smesi"_s, u"pelmixi"_s }) {
         l << u"UPDATE "_s + table + u" SET "_s;
         l << u"nomenkla = "_s + q(mix, u"nomenkla") + u","_s;
         l << u"nazevosiva = "_s + q(mix, u"nazevosiva") + u","_s;

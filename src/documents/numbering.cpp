@@ -40,8 +40,8 @@ QString accountingYear(const QString &ucetniRok, const QDate &datum)
     return QString::number(year);
 }
 
-std::optional<Series> series(const QString &ucetniRok, int cislovaniD, const QString &stredisko, const QDate &datum,
-                             QString *error)
+std::optional<Series> series(
+    const QString &ucetniRok, int cislovaniD, const QString &stredisko, const QDate &datum, QString *error)
 {
     auto refuse = [error](const QString &text) -> std::optional<Series> {
         if (error)
@@ -89,8 +89,8 @@ QStringList headLines(const Series &series, const QString &stredisko, const QStr
     lines << u"BEGIN;"_s;
     lines << u"SET @RokDo = "_s + sqlQuote(series.year) + u";"_s;
     lines << u"INSERT INTO `cisdokl` (`STREDISKO`, `ROK`, `TYPD`, `CISLO0`, `CISLOPC`)"_s;
-    lines << u" VALUES ("_s + sqlQuote(stredisko) + u", "_s + series.year + u", \"KS\", "_s + series.firstNumber + u","_s +
-                 sqlQuote(cisloPC) + u");"_s;
+    lines << u" VALUES ("_s + sqlQuote(stredisko) + u", "_s + series.year + u", \"KS\", "_s + series.firstNumber
+            + u","_s + sqlQuote(cisloPC) + u");"_s;
     lines << u"SET @CiDo = @pomCis;"_s;
     if (series.year < u"2016"_s) {
         const QString first = series.firstNumber.right(4);
@@ -108,11 +108,11 @@ int highestSequence(Connection &connection, const Series &series, const QString 
 {
     QString sql;
     if (series.year < u"2016"_s)
-        sql = u"select max(right(cislodokla,4)+0) from pelmixi where stredisko = "_s + sqlQuote(stredisko) +
-              u" AND rokd = "_s + sqlQuote(series.year);
+        sql = u"select max(right(cislodokla,4)+0) from pelmixi where stredisko = "_s + sqlQuote(stredisko)
+            + u" AND rokd = "_s + sqlQuote(series.year);
     else
-        sql = u"select max(right(cislodokla,4)+0) from pelmixi where cislodokla like "_s +
-              sqlQuote(series.prefix + u"%"_s);
+        sql = u"select max(right(cislodokla,4)+0) from pelmixi where cislodokla like "_s
+            + sqlQuote(series.prefix + u"%"_s);
     const QVariant v = connection.scalar(sql);
     return v.isNull() ? 0 : v.toInt();
 }
@@ -124,8 +124,8 @@ bool isExhausted(int highestSequence)
 
 QString exhaustedMessage(const Series &series)
 {
-    return u"Číselná řada dokladů "_s + series.prefix + u" je vyčerpána (poslední číslo "_s + series.prefix +
-           u"9999).\nDoklad nebyl zapsán."_s;
+    return u"Číselná řada dokladů "_s + series.prefix + u" je vyčerpána (poslední číslo "_s + series.prefix
+        + u"9999).\nDoklad nebyl zapsán."_s;
 }
 
 } // namespace numbering

@@ -13,8 +13,8 @@ namespace numbering {
 
 // One series of document numbers: 6-character prefix plus a 4-digit sequence.
 struct Series {
-    QString year;        // accounting year Y, 4 digits (@RokDo, rokd)
-    QString prefix;      // 6 characters
+    QString year; // accounting year Y, 4 digits (@RokDo, rokd)
+    QString prefix; // 6 characters
     QString firstNumber; // prefix + "0001" (mode 0) or prefix + "6001" (mode 1)
 };
 
@@ -25,8 +25,8 @@ QString accountingYear(const QString &ucetniRok, const QDate &datum);
 // The series for the settings, the cost centre and the document date. Settings outside "1"/"2"
 // and 0/1 and cost centres that are not 2 or 3 digits are refused: nullopt and a Czech message
 // in *error.
-std::optional<Series> series(const QString &ucetniRok, int cislovaniD, const QString &stredisko, const QDate &datum,
-                             QString *error);
+std::optional<Series> series(
+    const QString &ucetniRok, int cislovaniD, const QString &stredisko, const QDate &datum, QString *error);
 
 // The head of a new document's script: "BEGIN;", @RokDo, the register insert, @CiDo from the
 // register and, for years before 2016, the @PoDo lines that continue the sequence of the

@@ -9,9 +9,12 @@
 #include "connection.h"
 #include "correctionguard.h"
 #include "cp1250.h"
+#include "headerchecks.h"
+#include "linerules.h"
 #include "messages.h"
 #include "numbering.h"
 #include "paths.h"
+#include "recalc.h"
 #include "script.h"
 #include "sqltext.h"
 
@@ -40,9 +43,9 @@ struct SaveRefused {
 };
 
 [[noreturn]] void refuse(const QString &text, const QString &button = u"OK"_s, MessageIcon icon = MessageIcon::Stop,
-                         FocusTarget focus = FocusTarget::None, int line = -1)
+    FocusTarget focus = FocusTarget::None, int line = -1)
 {
-    throw SaveRefused{Message{text, 1, button, icon}, focus, line};
+    throw SaveRefused { Message { text, 1, button, icon }, focus, line };
 }
 
 QString rightTrimmed(QString text)
@@ -59,7 +62,7 @@ QString text(const QVariantMap &row, const QString &column)
 
 bool nearlyEqual(double a, double b)
 {
-    return std::fabs(a - b) <= 1e-9 * std::max({1.0, std::fabs(a), std::fabs(b)});
+    return std::fabs(a - b) <= 1e-9 * std::max({ 1.0, std::fabs(a), std::fabs(b) });
 }
 
 QString batchText(const QString &partiecela, qlonglong lomeni)
@@ -134,22 +137,20 @@ private:
 
 // --- checks against the database -----------------------------------------------------------
 
+// The date field's own check, repeated: closed accounting period, or a date that stands for none.
 void checkDate(Connection &c, const QVariantMap &mix)
 {
-    const QDate datum = dateValue(mix.value(u"datum"_s));
-    const QString closed = rightTrimmed(fieldText(c.scalar(u"select uzavreneuo from tavrix"_s)));
-    if (!closed.isEmpty() && !(closed < datum.toString(u"yyyyMM"_s)))
-        refuse(u"Datum je v již uzavřeném ÚO!"_s, u"Zpět"_s, MessageIcon::Stop, FocusTarget::Date);
+    const headerchecks::DateCheck check = headerchecks::checkDate(c, dateValue(mix.value(u"datum"_s)));
+    if (!check.ok)
+        refuse(check.message, u"Zpět"_s, MessageIcon::Stop, FocusTarget::Date);
 }
 
 QString rowSignature(const QVariantMap &row)
 {
-    return QStringList{isMixRow(row) ? u"1"_s : u"0"_s,
-                       text(row, u"partiecela"_s).toUpper(),
-                       QString::number(wholeNumber(row.value(u"lomeni"_s))),
-                       sqlNumber(roundDecimals(numberValue(row.value(u"mnozstvi"_s)), 6)),
-                       sqlNumber(roundDecimals(numberValue(row.value(u"nc"_s)), 6)),
-                       text(row, u"stredisko"_s)}
+    return QStringList { isMixRow(row) ? u"1"_s : u"0"_s, text(row, u"partiecela"_s).toUpper(),
+        QString::number(wholeNumber(row.value(u"lomeni"_s))),
+        sqlNumber(recalc::RoundDecimals(linerules::numberValue(row.value(u"mnozstvi"_s)), 6)),
+        sqlNumber(recalc::RoundDecimals(linerules::numberValue(row.value(u"nc"_s)), 6)), text(row, u"stredisko"_s) }
         .join(u'|');
 }
 
@@ -183,8 +184,8 @@ const QVariantMap *storedMixRow(const Document &doc)
 
 bool mixBatchChanged(const Document &doc, const SaveContext &ctx)
 {
-    return text(doc.mix, u"partiecela"_s) != rightTrimmed(ctx.loadedPartiecela) ||
-           wholeNumber(doc.mix.value(u"lomeni"_s)) != ctx.loadedLomeni;
+    return text(doc.mix, u"partiecela"_s) != rightTrimmed(ctx.loadedPartiecela)
+        || wholeNumber(doc.mix.value(u"lomeni"_s)) != ctx.loadedLomeni;
 }
 
 // The document as it is stored now against the copy taken at opening, then the posting-state and
@@ -210,20 +211,20 @@ void recheckCorrection(Connection &c, const Document &doc, SaveContext &ctx)
         refuse(changedText);
 
     // The guards of the opening, on the batch's movements as they are now.
-    const ResultSet history =
-        batchhistory::collect(c, ctx.cisloPC, rightTrimmed(ctx.loadedPartiecela), ctx.loadedLomeni);
+    const ResultSet history
+        = batchhistory::collect(c, ctx.cisloPC, rightTrimmed(ctx.loadedPartiecela), ctx.loadedLomeni);
     const correctionguard::Outcome guard = correctionguard::evaluate(
-        mixNow.value(u"datumzauct"_s), numberValue(mixNow.value(u"nc"_s)), ctx.ksJakNc, history);
+        mixNow.value(u"datumzauct"_s), linerules::numberValue(mixNow.value(u"nc"_s)), ctx.ksJakNc, history);
     if (guard.state == correctionguard::Refused) {
-        const Message m = guard.messages.value(0, Message{changedText, 1, u"OK"_s, MessageIcon::Stop});
+        const Message m = guard.messages.value(0, Message { changedText, 1, u"OK"_s, MessageIcon::Stop });
         refuse(m.text, m.firstButton, m.icon);
     }
     if (guard.state == correctionguard::BatchLocked && ctx.correctionState == 0) {
         // The batch is in use now: its card must be kept, and its code may no longer change.
         if (mixBatchChanged(doc, ctx))
-            refuse(expeditedText + rightTrimmed(fieldText(history.value(0, u"doklad"_s))) + u" "_s +
-                       rightTrimmed(fieldText(history.value(0, u"cislodokla"_s))),
-                   u"Zpět"_s);
+            refuse(expeditedText + rightTrimmed(fieldText(history.value(0, u"doklad"_s))) + u" "_s
+                    + rightTrimmed(fieldText(history.value(0, u"cislodokla"_s))),
+                u"Zpět"_s);
         ctx.correctionState = 1;
     }
 }
@@ -233,7 +234,7 @@ void checkMixBatchFree(Connection &c, const QVariantMap &mix)
     const ResultSet rs = c.query(existenceQuery(mix));
     if (!rs.isEmpty())
         refuse(u"Partie již existuje! Na středisku "_s + rightTrimmed(fieldText(rs.value(0, 0))), u"OK"_s,
-               MessageIcon::Stop, FocusTarget::MixBatch);
+            MessageIcon::Stop, FocusTarget::MixBatch);
 }
 
 struct BatchKey {
@@ -244,7 +245,7 @@ struct BatchKey {
 
 BatchKey keyOf(const QVariantMap &row)
 {
-    return BatchKey{text(row, u"partiecela"_s), wholeNumber(row.value(u"lomeni"_s))};
+    return BatchKey { text(row, u"partiecela"_s), wholeNumber(row.value(u"lomeni"_s)) };
 }
 
 // Per batch, the lines may take at most what the card holds now plus what the stored version
@@ -257,21 +258,21 @@ void checkStock(Connection &c, const Document &doc)
     QList<BatchKey> keys;
     for (int i = 0; i < doc.lines.size(); ++i) {
         const QVariantMap &line = doc.lines.at(i);
-        if (!isBatchLine(line))
+        if (!linerules::isBatchLine(line))
             continue;
         const BatchKey k = keyOf(line);
         if (!firstLine.contains(k.key())) {
             firstLine.insert(k.key(), i);
             keys.append(k);
         }
-        wanted[k.key()] += numberValue(line.value(u"mnozstvi"_s));
+        wanted[k.key()] += linerules::numberValue(line.value(u"mnozstvi"_s));
     }
     if (keys.isEmpty())
         return;
     QHash<QString, double> given;
     for (const QVariantMap &row : doc.stored) {
         if (!isMixRow(row) && text(row, u"stredisko"_s) == stredisko)
-            given[keyOf(row).key()] += numberValue(row.value(u"mnozstvi"_s));
+            given[keyOf(row).key()] += linerules::numberValue(row.value(u"mnozstvi"_s));
     }
     std::sort(keys.begin(), keys.end(), [](const BatchKey &a, const BatchKey &b) {
         return a.partiecela.toUpper() != b.partiecela.toUpper() ? a.partiecela.toUpper() < b.partiecela.toUpper()
@@ -279,15 +280,15 @@ void checkStock(Connection &c, const Document &doc)
     });
     QStringList conditions;
     for (const BatchKey &k : keys)
-        conditions << u"(partiecela = "_s + sqlQuote(k.partiecela) + u" and lomeni = "_s + QString::number(k.lomeni) +
-                          u")"_s;
-    const ResultSet rs = c.query(u"select partiecela,lomeni,zustatek from skarta where stredisko = "_s +
-                                 sqlQuote(stredisko) + u" and ("_s + conditions.join(u" or "_s) +
-                                 u") order by partiecela,lomeni FOR UPDATE"_s);
+        conditions << u"(partiecela = "_s + sqlQuote(k.partiecela) + u" and lomeni = "_s + QString::number(k.lomeni)
+                + u")"_s;
+    const ResultSet rs
+        = c.query(u"select partiecela,lomeni,zustatek from skarta where stredisko = "_s + sqlQuote(stredisko)
+            + u" and ("_s + conditions.join(u" or "_s) + u") order by partiecela,lomeni FOR UPDATE"_s);
     QHash<QString, double> balance;
     for (qsizetype i = 0; i < rs.rowCount(); ++i)
-        balance.insert(BatchKey{rightTrimmed(fieldText(rs.value(i, 0))), wholeNumber(rs.value(i, 1))}.key(),
-                       numberValue(rs.value(i, 2)));
+        balance.insert(BatchKey { rightTrimmed(fieldText(rs.value(i, 0))), wholeNumber(rs.value(i, 1)) }.key(),
+            linerules::numberValue(rs.value(i, 2)));
     // Report the shortfall of the first line in table order.
     int worst = -1;
     BatchKey worstKey;
@@ -304,7 +305,7 @@ void checkStock(Connection &c, const Document &doc)
     }
     if (worst >= 0)
         refuse(shortfallText + u"\n"_s + batchText(worstKey.partiecela, worstKey.lomeni), u"OK"_s, MessageIcon::Stop,
-               FocusTarget::Line, worst);
+            FocusTarget::Line, worst);
 }
 
 struct CardState {
@@ -316,12 +317,13 @@ struct CardState {
 
 CardState readCard(Connection &c, const QString &partiecela, qlonglong lomeni, const QString &stredisko)
 {
-    const ResultSet rs = c.query(u"select zustatek,smesi,rezervace from skarta where partiecela = "_s +
-                                 sqlQuote(partiecela) + u" and lomeni = "_s + QString::number(lomeni) +
-                                 u" and stredisko = "_s + sqlQuote(stredisko) + u" FOR UPDATE"_s);
+    const ResultSet rs = c.query(u"select zustatek,smesi,rezervace from skarta where partiecela = "_s
+        + sqlQuote(partiecela) + u" and lomeni = "_s + QString::number(lomeni) + u" and stredisko = "_s
+        + sqlQuote(stredisko) + u" FOR UPDATE"_s);
     if (rs.isEmpty())
         return {};
-    return CardState{true, numberValue(rs.value(0, 0)), numberValue(rs.value(0, 1)), numberValue(rs.value(0, 2))};
+    return CardState { true, linerules::numberValue(rs.value(0, 0)), linerules::numberValue(rs.value(0, 1)),
+        linerules::numberValue(rs.value(0, 2)) };
 }
 
 // State 0 deletes and re-inserts the mix card; when the card has moved in ways the history does
@@ -330,17 +332,16 @@ CardState readCard(Connection &c, const QString &partiecela, qlonglong lomeni, c
 void checkMixCard(Connection &c, const Document &doc, SaveContext &ctx, bool batchChanged)
 {
     const QVariantMap *old = storedMixRow(doc);
-    const double oldQuantity = old ? numberValue(old->value(u"mnozstvi"_s)) : 0;
+    const double oldQuantity = old ? linerules::numberValue(old->value(u"mnozstvi"_s)) : 0;
     if (ctx.correctionState == 0 && old) {
         const QString partiecela = text(*old, u"partiecela"_s);
         const qlonglong lomeni = wholeNumber(old->value(u"lomeni"_s));
         const CardState card = readCard(c, partiecela, lomeni, text(*old, u"stredisko"_s));
-        if (card.exists &&
-            (!nearlyEqual(card.zustatek, oldQuantity) || card.smesi != 0 || card.rezervace != 0)) {
+        if (card.exists && (!nearlyEqual(card.zustatek, oldQuantity) || card.smesi != 0 || card.rezervace != 0)) {
             if (batchChanged)
-                refuse(u"Na kartě směsi proběhly pohyby mimo tento doklad, partii směsi nelze změnit.\n"_s +
-                           batchText(partiecela, lomeni),
-                       u"OK"_s, MessageIcon::Stop, FocusTarget::MixBatch);
+                refuse(u"Na kartě směsi proběhly pohyby mimo tento doklad, partii směsi nelze změnit.\n"_s
+                        + batchText(partiecela, lomeni),
+                    u"OK"_s, MessageIcon::Stop, FocusTarget::MixBatch);
             ctx.correctionState = 1;
         }
     }
@@ -351,10 +352,11 @@ void checkMixCard(Connection &c, const Document &doc, SaveContext &ctx, bool bat
         if (!card.exists)
             return;
         const bool sameCard = old && keyOf(*old).key() == k.key() && text(*old, u"stredisko"_s) == stredisko;
-        const double after = card.zustatek - (sameCard ? oldQuantity : 0) + numberValue(doc.mix.value(u"mnozstvi"_s));
+        const double after
+            = card.zustatek - (sameCard ? oldQuantity : 0) + linerules::numberValue(doc.mix.value(u"mnozstvi"_s));
         if (after < 0 && !nearlyEqual(after, 0))
             refuse(shortfallText + u"\n"_s + batchText(k.partiecela, k.lomeni), u"OK"_s, MessageIcon::Stop,
-                   FocusTarget::MixBatch);
+                FocusTarget::MixBatch);
     }
 }
 
@@ -377,27 +379,28 @@ void writeAsm(const SaveContext &ctx, const QStringList &script)
 std::optional<Refusal> checkDocument(const Document &doc)
 {
     if (text(doc.mix, u"partie"_s).size() != 9 || text(doc.mix, u"partiecela"_s).trimmed().isEmpty())
-        return Refusal{u"Není vyplněna partie směsi."_s, u"Zpět"_s, FocusTarget::MixBatch, -1};
+        return Refusal { u"Není vyplněna partie směsi."_s, u"Zpět"_s, FocusTarget::MixBatch, -1 };
     for (int i = 0; i < doc.lines.size(); ++i) {
         const QVariantMap &line = doc.lines.at(i);
-        if ((!isBatchLine(line) && !isWorkLine(line)) || text(line, u"partiecela"_s).trimmed().isEmpty())
-            return Refusal{u"Řádek dokladu nemá partii!"_s, u"Zpět"_s, FocusTarget::Line, i};
-        if (numberValue(line.value(u"mnozstvi"_s)) < 0)
-            return Refusal{u"Množství na řádku dokladu nesmí být záporné!"_s, u"Zpět"_s, FocusTarget::Line, i};
+        if ((!linerules::isBatchLine(line) && !linerules::isWorkLine(line))
+            || text(line, u"partiecela"_s).trimmed().isEmpty())
+            return Refusal { u"Řádek dokladu nemá partii!"_s, u"Zpět"_s, FocusTarget::Line, i };
+        if (linerules::numberValue(line.value(u"mnozstvi"_s)) < 0)
+            return Refusal { u"Množství na řádku dokladu nesmí být záporné!"_s, u"Zpět"_s, FocusTarget::Line, i };
     }
     return std::nullopt;
 }
 
 QString existenceQuery(const QVariantMap &mix)
 {
-    return u"select stredisko from skarta\n where partiecela = "_s + sqlQuote(fieldText(mix.value(u"partiecela"_s))) +
-           u"\n and lomeni = "_s + sqlQuote(fieldText(mix.value(u"lomeni"_s))) + u"\n FOR UPDATE"_s;
+    return u"select stredisko from skarta\n where partiecela = "_s + sqlQuote(fieldText(mix.value(u"partiecela"_s)))
+        + u"\n and lomeni = "_s + sqlQuote(fieldText(mix.value(u"lomeni"_s))) + u"\n FOR UPDATE"_s;
 }
 
 QString lockStatement(int timeoutSeconds)
 {
-    return u"SELECT GET_LOCK(LEFT(CONCAT(\"pelmixi.zapis.\", DATABASE()), 64), "_s + QString::number(timeoutSeconds) +
-           u")"_s;
+    return u"SELECT GET_LOCK(LEFT(CONCAT(\"pelmixi.zapis.\", DATABASE()), 64), "_s + QString::number(timeoutSeconds)
+        + u")"_s;
 }
 
 QString unlockStatement()
@@ -445,8 +448,11 @@ SaveOutcome zapsat(Connection &c, const Document &input, const SaveContext &edit
     }
     if (text(doc.mix, u"stredisko"_s).isEmpty())
         doc.mix.insert(u"stredisko"_s, ctx.stredisko);
-    doc.mix.insert(u"datum"_s, effectiveDate(doc.mix.value(u"datum"_s)));
-    recomputeTotals(doc.mix, doc.lines, ctx.ksVyrobky);
+    // The header's totals and price always follow its lines, whatever the editor left in them.
+    const linerules::MixTotals totals = linerules::mixTotals(doc.lines);
+    doc.mix.insert(u"mnozstvi"_s, totals.mnozstvi);
+    doc.mix.insert(u"pr"_s, totals.pr);
+    recalc::spoctiKC(doc.mix, doc.lines, ctx.ksVyrobky);
 
     try {
         checkDate(c, doc.mix);
@@ -475,8 +481,8 @@ SaveOutcome zapsat(Connection &c, const Document &input, const SaveContext &edit
                 ctx.ucetniRok.clear();
             }
             QString error;
-            series = numbering::series(ctx.ucetniRok, ctx.cislovaniD, ctx.stredisko,
-                                       dateValue(doc.mix.value(u"datum"_s)), &error);
+            series = numbering::series(
+                ctx.ucetniRok, ctx.cislovaniD, ctx.stredisko, dateValue(doc.mix.value(u"datum"_s)), &error);
             if (!series)
                 refuse(error);
             if (numbering::isExhausted(numbering::highestSequence(c, *series, ctx.stredisko)))

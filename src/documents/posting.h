@@ -15,10 +15,10 @@ class Connection;
 namespace posting {
 
 enum class SaveResult {
-    Saved,     // written and committed; the editor has been left and the print hook called
+    Saved, // written and committed; the editor has been left and the print hook called
     Cancelled, // the operator answered "Zpět"; nothing changed
-    Refused,   // a check refused (message shown); nothing written, "Zapsat" enabled again
-    Failed,    // the save script failed: rolled back, pelmi.err written, the program ends
+    Refused, // a check refused (message shown); nothing written, "Zapsat" enabled again
+    Failed, // the save script failed: rolled back, pelmi.err written, the program ends
 };
 
 // Where the editor puts the focus after a refusal.
@@ -26,18 +26,18 @@ enum class FocusTarget { None, MixBatch, Date, Line };
 
 struct SaveOutcome {
     SaveResult result = SaveResult::Cancelled;
-    QString cisdok;                    // Saved: the document's number ("select @CiDo as cisdok")
-    QString message;                   // the message shown for Refused/Failed
+    QString cisdok; // Saved: the document's number ("select @CiDo as cisdok")
+    QString message; // the message shown for Refused/Failed
     FocusTarget focus = FocusTarget::None;
-    int line = -1;                     // FocusTarget::Line: index into Document::lines
-    int correctionState = 0;           // the state the save used (a correction may move 0 -> 1)
-    Document saved;                    // Saved: the rows as written (for the working tables)
+    int line = -1; // FocusTarget::Line: index into Document::lines
+    int correctionState = 0; // the state the save used (a correction may move 0 -> 1)
+    Document saved; // Saved: the rows as written (for the working tables)
 };
 
 // The editor's side of the click; every member may be empty.
 struct SaveHooks {
-    std::function<void(bool)> setSaveEnabled;        // the document's "Zapsat" (suiButton15)
-    std::function<void()> leaveEditor;               // as the document's "Zpět": list rebuilt
+    std::function<void(bool)> setSaveEnabled; // the document's "Zapsat" (suiButton15)
+    std::function<void()> leaveEditor; // as the document's "Zpět": list rebuilt
     std::function<void(const QString &)> printDocument; // the recipe document of the number (TiskSM)
 };
 

@@ -3,6 +3,7 @@
 // the writers below, so a value can never change the shape of a statement.
 #include "savescript.h"
 
+#include "linerules.h"
 #include "mixcard.h"
 #include "numbering.h"
 #include "sqltext.h"
@@ -15,13 +16,6 @@ namespace posting {
 
 namespace {
 
-QString rightTrimmed(QString text)
-{
-    while (!text.isEmpty() && text.back() == u' ')
-        text.chop(1);
-    return text;
-}
-
 QString q(const QVariantMap &row, const char16_t *column)
 {
     return sqlQuote(fieldText(row.value(QString::fromUtf16(column))));
@@ -30,11 +24,6 @@ QString q(const QVariantMap &row, const char16_t *column)
 QVariant v(const QVariantMap &row, const char16_t *column)
 {
     return row.value(QString::fromUtf16(column));
-}
-
-QString partieOf(const QVariantMap &line)
-{
-    return rightTrimmed(fieldText(line.value(u"partie"_s)));
 }
 
 // A row insert; the mix row also writes popis and cinnost (between naz_odru and jazyk).
@@ -89,8 +78,8 @@ QString fieldText(const QVariant &value)
 QString savedNumber(const QVariant &value)
 {
     // The field's text behind a "0": an empty field has no text, so it is written 0.
-    if (!value.isValid() || value.isNull() ||
-        (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty()))
+    if (!value.isValid() || value.isNull()
+        || (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty()))
         return u"0"_s;
     return sqlSavedFloat(value);
 }
@@ -98,23 +87,6 @@ QString savedNumber(const QVariant &value)
 QString pointNumber(const QVariant &value)
 {
     return sqlNumber(value);
-}
-
-double numberValue(const QVariant &value)
-{
-    if (!value.isValid() || value.isNull())
-        return 0;
-    if (value.typeId() == QMetaType::QString) {
-        QString t = value.toString().trimmed();
-        t.remove(u' ');
-        t.replace(u',', u'.');
-        bool ok = false;
-        const double d = t.toDouble(&ok);
-        return ok && std::isfinite(d) ? d : 0;
-    }
-    bool ok = false;
-    const double d = value.toDouble(&ok);
-    return ok && std::isfinite(d) ? d : 0;
 }
 
 qlonglong wholeNumber(const QVariant &value)
@@ -127,7 +99,7 @@ qlonglong wholeNumber(const QVariant &value)
         if (ok)
             return n;
     }
-    return std::llround(numberValue(value));
+    return std::llround(linerules::numberValue(value));
 }
 
 QDate dateValue(const QVariant &value)
@@ -143,7 +115,7 @@ QDate dateValue(const QVariant &value)
         break;
     }
     const QString t = value.toString().trimmed();
-    for (const QString &format : {u"yyyy-MM-dd"_s, u"dd.MM.yyyy"_s, u"yyyyMMdd"_s}) {
+    for (const QString &format : { u"yyyy-MM-dd"_s, u"dd.MM.yyyy"_s, u"yyyyMMdd"_s }) {
         const QDate d = QDate::fromString(t.left(format.size()), format);
         if (d.isValid())
             return d;
@@ -173,63 +145,6 @@ QString smesValue(const QVariant &value, bool mixRow)
     return u"0"_s + text;
 }
 
-bool isBatchLine(const QVariantMap &line)
-{
-    return partieOf(line).size() == 9;
-}
-
-bool isExcludedLine(const QVariantMap &line)
-{
-    const QString p = partieOf(line);
-    return p.startsWith(u"5579"_s) || p.startsWith(u"5570"_s);
-}
-
-bool isWorkLine(const QVariantMap &line)
-{
-    return partieOf(line).size() == 3;
-}
-
-double roundDecimals(double value, int decimals)
-{
-    const double factor = std::pow(10.0, decimals);
-    const double x = value * factor;
-    return std::trunc(x >= 0 ? x + 0.5 : x - 0.5) / factor;
-}
-
-void recomputeTotals(QVariantMap &mix, const QList<QVariantMap> &lines, bool worksCosted)
-{
-    double quantity = 0;
-    double percent = 0;
-    for (const QVariantMap &line : lines) {
-        if (isBatchLine(line) && !isExcludedLine(line)) {
-            quantity += numberValue(line.value(u"mnozstvi"_s));
-            percent += numberValue(line.value(u"pr"_s));
-        }
-    }
-    double sum = 0;
-    bool priceMissing = false;
-    for (const QVariantMap &line : lines) {
-        if (!isBatchLine(line) && !worksCosted)
-            continue;
-        const double nc = numberValue(line.value(u"nc"_s));
-        if (nc == 0)
-            priceMissing = true;
-        else
-            sum += roundDecimals(nc * numberValue(line.value(u"mnozstvi"_s)), 2);
-    }
-    mix.insert(u"mnozstvi"_s, quantity);
-    mix.insert(u"pr"_s, percent);
-    mix.insert(u"nc"_s, !priceMissing && quantity != 0 ? roundDecimals(sum / quantity, 2) : 0.0);
-}
-
-QDate effectiveDate(const QVariant &datum)
-{
-    const QDate d = dateValue(datum);
-    if (!d.isValid() || d.toString(u"yyyyMMdd"_s) < u"19991111"_s)
-        return QDate(1900, 1, 1);
-    return d;
-}
-
 Document documentAsSaved(const Document &doc, const SaveContext &ctx)
 {
     Document out = doc;
@@ -256,22 +171,17 @@ QStringList mixInsert(const QVariantMap &mix)
 QStringList stockMovement(const QVariantMap &line)
 {
     const QString quantity = savedNumber(line.value(u"mnozstvi"_s));
-    return {u"update skarta"_s,
-            u" set zustatek = zustatek - "_s,
-            quantity,
-            u", smesi = smesi + "_s,
-            quantity,
-            u" where partiecela = "_s + q(line, u"partiecela"),
-            u" and lomeni = "_s + QString::number(wholeNumber(line.value(u"lomeni"_s))),
-            u" and stredisko = "_s + q(line, u"stredisko"),
-            u";"_s};
+    return { u"update skarta"_s, u" set zustatek = zustatek - "_s, quantity, u", smesi = smesi + "_s, quantity,
+        u" where partiecela = "_s + q(line, u"partiecela"),
+        u" and lomeni = "_s + QString::number(wholeNumber(line.value(u"lomeni"_s))),
+        u" and stredisko = "_s + q(line, u"stredisko"), u";"_s };
 }
 
 QString historyLine(const SaveContext &ctx)
 {
     const QDateTime now = ctx.now.isValid() ? ctx.now : QDateTime::currentDateTime();
     return documentRowStatement(ctx.cisloPC, ctx.stredisko, u"KR směsi"_s, u"KS"_s, u"@CiDo"_s, QString(),
-                                historyIdentifier(ctx.cisloPC, now), ctx.identity, now);
+        historyIdentifier(ctx.cisloPC, now), ctx.identity, now);
 }
 
 QStringList ZapisSM(const Document &doc, const SaveContext &ctx)
@@ -300,8 +210,8 @@ QStringList reversal(const QList<QVariantMap> &stored, int correctionState)
 {
     QStringList l;
     for (const QVariantMap &row : stored) {
-        const QStringList where = {u" where partiecela = "_s + q(row, u"partiecela"),
-                                   u" and lomeni = "_s + q(row, u"lomeni"), u" and stredisko = "_s + q(row, u"stredisko")};
+        const QStringList where = { u" where partiecela = "_s + q(row, u"partiecela"),
+            u" and lomeni = "_s + q(row, u"lomeni"), u" and stredisko = "_s + q(row, u"stredisko") };
         const QString quantity = pointNumber(row.value(u"mnozstvi"_s));
         if (!isMixRow(row)) {
             l << u"update skarta"_s << u" set zustatek = zustatek + "_s << u"0"_s + quantity << u", smesi = smesi - "_s

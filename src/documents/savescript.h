@@ -23,41 +23,41 @@ namespace posting {
 // EditEK, EditVAHAO, EditPOCETO, EditNAVESKY): loaded from the mix card on correction, empty
 // texts and zeros for a new document.
 struct Packaging {
-    QString mnomenkla;      // MNOMENKLA1
-    QString mo;             // MO1
-    double vahaObalu = 0;   // VAHAOBALU, 4 decimals
-    QString ek;             // EK1
-    double vahaO = 0;       // VAHAO1 and VAHACELKO1, 4 decimals
-    double pocetO = 0;      // POCETO1, whole number
-    QString navesky;        // NAVESKY, at most 70 characters
+    QString mnomenkla; // MNOMENKLA1
+    QString mo; // MO1
+    double vahaObalu = 0; // VAHAOBALU, 4 decimals
+    QString ek; // EK1
+    double vahaO = 0; // VAHAO1 and VAHACELKO1, 4 decimals
+    double pocetO = 0; // POCETO1, whole number
+    QString navesky; // NAVESKY, at most 70 characters
 };
 
 // Everything the save reads besides the rows.
 struct SaveContext {
-    QString stredisko;                 // the current cost centre
+    QString stredisko; // the current cost centre
     QString cisloPC = QStringLiteral("00");
     QString mode = QStringLiteral("N"); // "N" new document, "O" correction
-    int correctionState = 0;           // 0 card recreated, 1 card kept, 9 saving refused
-    QString loadedPartiecela;          // the stored mix batch of a correction
+    int correctionState = 0; // 0 card recreated, 1 card kept, 9 saving refused
+    QString loadedPartiecela; // the stored mix batch of a correction
     qlonglong loadedLomeni = 0;
-    int ksJakNc = 0;                   // KS_JAKNC
-    bool ksVyrobky = true;             // KS_vyrobky is not "N": works costed, mixes are own products
-    bool confirmed = false;            // "Potvrzená KS"
+    int ksJakNc = 0; // KS_JAKNC
+    bool ksVyrobky = true; // KS_vyrobky is not "N": works costed, mixes are own products
+    bool confirmed = false; // "Potvrzená KS"
     QString ucetniRok = QStringLiteral("1"); // settings row; the runner reads them again under the lock
     int cislovaniD = 0;
     Packaging packaging;
-    WorkstationIdentity identity;      // for the history row; zapsat() collects it when empty
-    QDateTime now;                     // history time; invalid: the clock at build time
-    QString workDir;                   // where "asm.txt" goes; empty: the program folder
+    WorkstationIdentity identity; // for the history row; zapsat() collects it when empty
+    QDateTime now; // history time; invalid: the clock at build time
+    QString workDir; // where "asm.txt" goes; empty: the program folder
 
     bool isCorrection() const { return mode == QLatin1String("O"); }
 };
 
 // The document as the working tables hand it over: lower-case column names.
 struct Document {
-    QVariantMap mix;              // the header table's single row
-    QList<QVariantMap> lines;     // the line table, in table order
-    QList<QVariantMap> stored;    // the stored copy: every row as loaded (empty for a new document)
+    QVariantMap mix; // the header table's single row
+    QList<QVariantMap> lines; // the line table, in table order
+    QList<QVariantMap> stored; // the stored copy: every row as loaded (empty for a new document)
 };
 
 // --- field values as the statements write them ---------------------------------------------
@@ -70,29 +70,12 @@ QString savedNumber(const QVariant &value);
 QString pointNumber(const QVariant &value);
 // Whole number (lomeni), bare.
 qlonglong wholeNumber(const QVariant &value);
-double numberValue(const QVariant &value);
 // A date field (QDate, QDateTime or text "yyyy-mm-dd", "dd.mm.yyyy", "yyyymmdd").
 QDate dateValue(const QVariant &value);
 // The mix row is the row whose smes is "1"; everything else (empty included) is a line.
 bool isMixRow(const QVariantMap &row);
 // smes as written: "0" + its digits ("1" -> 01, "" -> 0). A line never becomes a mix row.
 QString smesValue(const QVariant &value, bool mixRow);
-
-// --- line kinds (by partie) ----------------------------------------------------------------
-bool isBatchLine(const QVariantMap &line);    // partie of 9 characters
-bool isExcludedLine(const QVariantMap &line); // partie beginning "5579" or "5570"
-bool isWorkLine(const QVariantMap &line);     // partie of 3 characters
-
-// Halves away from zero, as the editor rounds prices.
-double roundDecimals(double value, int decimals);
-
-// Mix totals (mnozstvi, pr over the batch lines that are not excluded) and the mix NC
-// (weighted line prices, 0 when a priced line has NC 0 or the quantity is 0), recomputed from
-// the lines just before saving so that the stored header always matches its lines.
-void recomputeTotals(QVariantMap &mix, const QList<QVariantMap> &lines, bool worksCosted);
-
-// A document date before 11.11.1999 (or none) counts as 1.1.1900, as the date field makes it.
-QDate effectiveDate(const QVariant &datum);
 
 // The document as the script writes it: every line takes the mix row's stredisko, datum and
 // jazyk; the unconfirmed mix gets nc 0 when KS_JAKNC > 0.

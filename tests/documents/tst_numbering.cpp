@@ -96,10 +96,9 @@ void TestNumbering::layouts_data()
     QTest::newRow("mode 0, 012") << u"1"_s << 0 << u"012"_s << y2015 << u"2015"_s << u"1500120001"_s;
     QTest::newRow("mode 1, 12") << u"1"_s << 1 << u"12"_s << y2015 << u"2015"_s << u"2615126001"_s;
     QTest::newRow("mode 1, 012") << u"1"_s << 1 << u"012"_s << y2015 << u"2015"_s << u"1560126001"_s;
-    QTest::newRow("mode 0, 12, July rule, March") << u"2"_s << 0 << u"12"_s << QDate(2015, 3, 1) << u"2014"_s
-                                                  << u"2014120001"_s;
-    QTest::newRow("mode 1, 101, 2024") << u"1"_s << 1 << u"101"_s << QDate(2024, 5, 5) << u"2024"_s
-                                       << u"2461016001"_s;
+    QTest::newRow("mode 0, 12, July rule, March")
+        << u"2"_s << 0 << u"12"_s << QDate(2015, 3, 1) << u"2014"_s << u"2014120001"_s;
+    QTest::newRow("mode 1, 101, 2024") << u"1"_s << 1 << u"101"_s << QDate(2024, 5, 5) << u"2024"_s << u"2461016001"_s;
 }
 
 void TestNumbering::layouts()
@@ -150,18 +149,12 @@ void TestNumbering::headBefore2016()
 {
     const auto s = numbering::series(u"1"_s, 1, u"012"_s, QDate(2015, 2, 2), nullptr);
     QVERIFY(s);
-    const QStringList expected{
-        u"BEGIN;"_s,
-        u"SET @RokDo = '2015';"_s,
+    const QStringList expected { u"BEGIN;"_s, u"SET @RokDo = '2015';"_s,
         u"INSERT INTO `cisdokl` (`STREDISKO`, `ROK`, `TYPD`, `CISLO0`, `CISLOPC`)"_s,
-        u" VALUES ('012', 2015, \"KS\", 1560126001,'00');"_s,
-        u"SET @CiDo = @pomCis;"_s,
-        u"SET @PoDo = \"\";"_s,
+        u" VALUES ('012', 2015, \"KS\", 1560126001,'00');"_s, u"SET @CiDo = @pomCis;"_s, u"SET @PoDo = \"\";"_s,
         u"select @PoDo := LPAD(max(right(cislodokla,4))+1,4,\"0\") from pelmixi"_s,
-        u" where stredisko = '012' AND rokd = @RokDo"_s,
-        u" FOR UPDATE;"_s,
-        u"SET @CiDo = CONCAT(\"156012\",IF(@PoDo is NULL,\"6001\",@PoDo));"_s,
-        numbering::numberCheckLine()};
+        u" where stredisko = '012' AND rokd = @RokDo"_s, u" FOR UPDATE;"_s,
+        u"SET @CiDo = CONCAT(\"156012\",IF(@PoDo is NULL,\"6001\",@PoDo));"_s, numbering::numberCheckLine() };
     QCOMPARE(numbering::headLines(*s, u"012"_s, u"00"_s), expected);
 }
 
@@ -169,12 +162,10 @@ void TestNumbering::headFrom2016()
 {
     const auto s = numbering::series(u"1"_s, 0, u"12"_s, QDate(2016, 1, 1), nullptr);
     QVERIFY(s);
-    const QStringList expected{u"BEGIN;"_s,
-                               u"SET @RokDo = '2016';"_s,
-                               u"INSERT INTO `cisdokl` (`STREDISKO`, `ROK`, `TYPD`, `CISLO0`, `CISLOPC`)"_s,
-                               u" VALUES ('12', 2016, \"KS\", 2016120001,'O''K');"_s,
-                               u"SET @CiDo = @pomCis;"_s,
-                               numbering::numberCheckLine()};
+    const QStringList expected { u"BEGIN;"_s, u"SET @RokDo = '2016';"_s,
+        u"INSERT INTO `cisdokl` (`STREDISKO`, `ROK`, `TYPD`, `CISLO0`, `CISLOPC`)"_s,
+        u" VALUES ('12', 2016, \"KS\", 2016120001,'O''K');"_s, u"SET @CiDo = @pomCis;"_s,
+        numbering::numberCheckLine() };
     QCOMPARE(numbering::headLines(*s, u"12"_s, u"O'K"_s), expected);
 }
 
@@ -192,11 +183,11 @@ void TestNumbering::sequenceOnServer_data()
     QTest::addColumn<int>("mode");
     QTest::addColumn<QStringList>("existing"); // cislodokla of rows of cost centre 12, year 2015
     QTest::addColumn<QString>("number");
-    QTest::newRow("mode 0, none") << 0 << QStringList{} << u"2015120001"_s;
-    QTest::newRow("mode 1, none") << 1 << QStringList{} << u"2615126001"_s;
-    QTest::newRow("mode 0 continues 0041") << 0 << QStringList{u"2015120041"_s, u"2015120007"_s} << u"2015120042"_s;
+    QTest::newRow("mode 0, none") << 0 << QStringList {} << u"2015120001"_s;
+    QTest::newRow("mode 1, none") << 1 << QStringList {} << u"2615126001"_s;
+    QTest::newRow("mode 0 continues 0041") << 0 << QStringList { u"2015120041"_s, u"2015120007"_s } << u"2015120042"_s;
     // Both modes share the sequence of the cost centre and year.
-    QTest::newRow("mode 1 continues 0041") << 1 << QStringList{u"2015120041"_s} << u"2615120042"_s;
+    QTest::newRow("mode 1 continues 0041") << 1 << QStringList { u"2015120041"_s } << u"2615120042"_s;
 }
 
 void TestNumbering::sequenceOnServer()
@@ -205,8 +196,8 @@ void TestNumbering::sequenceOnServer()
     QFETCH(QStringList, existing);
     QFETCH(QString, number);
     for (const QString &n : existing)
-        m_db->execute(u"insert into pelmixi (cislodokla, stredisko, rokd, smes) values ("_s + sqlQuote(n) +
-                      u", '12', '2015', '0')"_s);
+        m_db->execute(u"insert into pelmixi (cislodokla, stredisko, rokd, smes) values ("_s + sqlQuote(n)
+            + u", '12', '2015', '0')"_s);
     // Another cost centre's and another year's rows do not count.
     m_db->execute(u"insert into pelmixi (cislodokla, stredisko, rokd, smes) values ('2015130099', '13', '2015', '1'),"
                   u" ('2014120088', '12', '2014', '1')"_s);
@@ -246,7 +237,8 @@ void TestNumbering::numberCheck()
 {
     QFETCH(QString, assignment);
     QFETCH(bool, passes);
-    m_db->execute(u"insert into pelmixi (cislodokla, stredisko, rokd, smes) values ('2024120001', '12', '2024', '1')"_s);
+    m_db->execute(
+        u"insert into pelmixi (cislodokla, stredisko, rokd, smes) values ('2024120001', '12', '2024', '1')"_s);
     m_db->execute(assignment);
     QString check = numbering::numberCheckLine();
     check.chop(1);
@@ -275,8 +267,8 @@ void TestNumbering::exhaustedSeries()
     QFETCH(QDate, datum);
     QFETCH(QString, last);
     QFETCH(bool, exhausted);
-    m_db->execute(u"insert into pelmixi (cislodokla, stredisko, rokd, smes) values ("_s + sqlQuote(last) + u", "_s +
-                  sqlQuote(last.mid(4, 2)) + u", "_s + sqlQuote(last.left(4)) + u", '1')"_s);
+    m_db->execute(u"insert into pelmixi (cislodokla, stredisko, rokd, smes) values ("_s + sqlQuote(last) + u", "_s
+        + sqlQuote(last.mid(4, 2)) + u", "_s + sqlQuote(last.left(4)) + u", '1')"_s);
     const auto s = numbering::series(u"1"_s, 0, u"12"_s, datum, nullptr);
     QVERIFY(s);
     QCOMPARE(numbering::isExhausted(numbering::highestSequence(*m_db, *s, u"12"_s)), exhausted);

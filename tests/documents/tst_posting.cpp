@@ -54,8 +54,8 @@ struct HookLog {
     QStringList printed;
     SaveHooks hooks()
     {
-        return SaveHooks{[this](bool on) { enabled << on; }, [this] { ++left; },
-                         [this](const QString &n) { printed << n; }};
+        return SaveHooks { [this](bool on) { enabled << on; }, [this] { ++left; },
+            [this](const QString &n) { printed << n; } };
     }
 };
 
@@ -77,24 +77,21 @@ QVariantMap rowMap(const ResultSet &rs, qsizetype row)
 
 QVariantMap line(const QString &partiecela, double quantity, double nc = 2.0, qlonglong lomeni = 0)
 {
-    return {{u"partie"_s, partiecela.left(9)}, {u"podnik"_s, u"0441"_s},  {u"lomeni"_s, lomeni},
-            {u"partiecela"_s, partiecela},      {u"nomenkla"_s, u"111001"_s}, {u"nazevosiva"_s, u"Pšenice"_s},
-            {u"mnozstvi"_s, quantity},          {u"mj"_s, u"kg"_s},        {u"nc"_s, nc},
-            {u"pc"_s, 0.0},                     {u"pr"_s, 0.0},            {u"smes"_s, u"0"_s}};
+    return { { u"partie"_s, partiecela.left(9) }, { u"podnik"_s, u"0441"_s }, { u"lomeni"_s, lomeni },
+        { u"partiecela"_s, partiecela }, { u"nomenkla"_s, u"111001"_s }, { u"nazevosiva"_s, u"Pšenice"_s },
+        { u"mnozstvi"_s, quantity }, { u"mj"_s, u"kg"_s }, { u"nc"_s, nc }, { u"pc"_s, 0.0 }, { u"pr"_s, 0.0 },
+        { u"smes"_s, u"0"_s } };
 }
 
 Document mixDocument(const QString &mixBatch, const QList<QVariantMap> &lines, const QString &stredisko = cc)
 {
     Document doc;
-    doc.mix = {{u"stredisko"_s, stredisko},     {u"partie"_s, mixBatch},
-               {u"podnik"_s, u""_s},            {u"lomeni"_s, qlonglong(0)},
-               {u"partiecela"_s, mixBatch},     {u"nomenkla"_s, u"150001"_s},
-               {u"nazevosiva"_s, u"Krmná směs"_s}, {u"mj"_s, u"kg"_s},
-               {u"mnozstvi"_s, 0.0},            {u"pr"_s, 0.0},
-               {u"nc"_s, 0.0},                  {u"pc"_s, 7.5},
-               {u"smes"_s, u"1"_s},             {u"datum"_s, docDate},
-               {u"druh"_s, u"KS"_s},            {u"popis"_s, u"Směs \"A\" pro O'Briena"_s},
-               {u"cinnost"_s, u"zemědělská výroba"_s}, {u"jazyk"_s, u"C"_s}};
+    doc.mix = { { u"stredisko"_s, stredisko }, { u"partie"_s, mixBatch }, { u"podnik"_s, u""_s },
+        { u"lomeni"_s, qlonglong(0) }, { u"partiecela"_s, mixBatch }, { u"nomenkla"_s, u"150001"_s },
+        { u"nazevosiva"_s, u"Krmná směs"_s }, { u"mj"_s, u"kg"_s }, { u"mnozstvi"_s, 0.0 }, { u"pr"_s, 0.0 },
+        { u"nc"_s, 0.0 }, { u"pc"_s, 7.5 }, { u"smes"_s, u"1"_s }, { u"datum"_s, docDate }, { u"druh"_s, u"KS"_s },
+        { u"popis"_s, u"Směs \"A\" pro O'Briena"_s }, { u"cinnost"_s, u"zemědělská výroba"_s },
+        { u"jazyk"_s, u"C"_s } };
     doc.lines = lines;
     return doc;
 }
@@ -170,7 +167,7 @@ private slots:
 
 private:
     void addCard(const QString &partiecela, double zustatek, double nc = 2.0, const QString &stredisko = cc,
-                 qlonglong lomeni = 0);
+        qlonglong lomeni = 0);
     QVariantMap card(const QString &partiecela, const QString &stredisko = cc, qlonglong lomeni = 0);
     qlonglong count(const QString &sql);
     // The document as the opening copies it: stored copy, mix row, lines, packaging from the card.
@@ -184,7 +181,7 @@ private:
     std::unique_ptr<testsupport::Installation> m_installation;
     QTemporaryDir m_workDir;
     Answerer m_port;
-    std::atomic<int> m_terminations{0};
+    std::atomic<int> m_terminations { 0 };
 };
 
 void TestPosting::initTestCase()
@@ -200,32 +197,30 @@ void TestPosting::init()
     m_db = session();
     m_db->execute(u"update tavrix set UcetniRok = '1', CislovaniD = 0, KS_JAKNC = 1, KS_vyrobky = 'A',"
                   u" uzavreneuo = ''"_s);
-    for (const QString &table : {u"pelmixi"_s, u"skarta"_s, u"cisdokl"_s, u"cisdokl_rada"_s, u"historied"_s})
+    for (const QString &table : { u"pelmixi"_s, u"skarta"_s, u"cisdokl"_s, u"cisdokl_rada"_s, u"historied"_s })
         m_db->execute(u"delete from "_s + table + u" where stredisko in ('34', '034', '4')"_s);
     // Cards this test puts into other cost centres, left behind by a failed case.
     m_db->execute(u"delete from skarta where partiecela like '250034%' or partiecela like '5534%'"_s);
-    for (const QString &table : {u"vn"_s, u"vnrad"_s, u"dl"_s, u"dlrad"_s})
+    for (const QString &table : { u"vn"_s, u"vnrad"_s, u"dl"_s, u"dlrad"_s })
         m_db->execute(u"delete from "_s + table + u" where cislodokla like 'T%'"_s);
     QMutexLocker lock(&m_port.mutex);
     m_port.shown.clear();
     m_port.answers.clear();
 }
 
-void TestPosting::addCard(const QString &partiecela, double zustatek, double nc, const QString &stredisko,
-                          qlonglong lomeni)
+void TestPosting::addCard(
+    const QString &partiecela, double zustatek, double nc, const QString &stredisko, qlonglong lomeni)
 {
     m_db->execute(u"insert into skarta (PARTIE, STREDISKO, PODNIK, LOMENI, PARTIECELA, NOMENKLA, MJ, NC, ZUSTATEK,"
-                  u" SMESI, REZERVACE) values ("_s +
-                  sqlQuote(partiecela.left(9)) + u","_s + sqlQuote(stredisko) + u",'0441',"_s + QString::number(lomeni) +
-                  u","_s + sqlQuote(partiecela) + u",'111001','kg',"_s + sqlNumber(nc) + u","_s + sqlNumber(zustatek) +
-                  u",0,7)"_s);
+                  u" SMESI, REZERVACE) values ("_s
+        + sqlQuote(partiecela.left(9)) + u","_s + sqlQuote(stredisko) + u",'0441',"_s + QString::number(lomeni) + u","_s
+        + sqlQuote(partiecela) + u",'111001','kg',"_s + sqlNumber(nc) + u","_s + sqlNumber(zustatek) + u",0,7)"_s);
 }
 
 QVariantMap TestPosting::card(const QString &partiecela, const QString &stredisko, qlonglong lomeni)
 {
-    const ResultSet rs = m_db->query(u"select * from skarta where partiecela = "_s + sqlQuote(partiecela) +
-                                     u" and lomeni = "_s + QString::number(lomeni) + u" and stredisko = "_s +
-                                     sqlQuote(stredisko));
+    const ResultSet rs = m_db->query(u"select * from skarta where partiecela = "_s + sqlQuote(partiecela)
+        + u" and lomeni = "_s + QString::number(lomeni) + u" and stredisko = "_s + sqlQuote(stredisko));
     return rs.isEmpty() ? QVariantMap() : rowMap(rs, 0);
 }
 
@@ -237,8 +232,8 @@ qlonglong TestPosting::count(const QString &sql)
 Document TestPosting::open(const QString &number, SaveContext *ctx, int state)
 {
     Document doc;
-    const ResultSet rs = m_db->query(u"select * from pelmixi where cislodokla = "_s + sqlQuote(number) +
-                                     u" order by id"_s);
+    const ResultSet rs
+        = m_db->query(u"select * from pelmixi where cislodokla = "_s + sqlQuote(number) + u" order by id"_s);
     for (qsizetype i = 0; i < rs.rowCount(); ++i) {
         const QVariantMap row = rowMap(rs, i);
         doc.stored << row;
@@ -253,16 +248,16 @@ Document TestPosting::open(const QString &number, SaveContext *ctx, int state)
     ctx->loadedLomeni = doc.mix.value(u"lomeni"_s).toLongLong();
     ctx->confirmed = doc.mix.value(u"nc"_s).toDouble() != 0;
     const QVariantMap mixCard = card(ctx->loadedPartiecela, doc.mix.value(u"stredisko"_s).toString());
-    ctx->packaging = Packaging{mixCard.value(u"mnomenkla1"_s).toString(), mixCard.value(u"mo1"_s).toString(),
-                               mixCard.value(u"vahaobalu"_s).toDouble(),  mixCard.value(u"ek1"_s).toString(),
-                               mixCard.value(u"vahao1"_s).toDouble(),     mixCard.value(u"poceto1"_s).toDouble(),
-                               mixCard.value(u"navesky"_s).toString()};
+    ctx->packaging = Packaging { mixCard.value(u"mnomenkla1"_s).toString(), mixCard.value(u"mo1"_s).toString(),
+        mixCard.value(u"vahaobalu"_s).toDouble(), mixCard.value(u"ek1"_s).toString(),
+        mixCard.value(u"vahao1"_s).toDouble(), mixCard.value(u"poceto1"_s).toDouble(),
+        mixCard.value(u"navesky"_s).toString() };
     return doc;
 }
 
 SaveOutcome TestPosting::save(const Document &doc, const SaveContext &ctx, HookLog *log)
 {
-    return zapsat(*m_db, doc, ctx, log ? log->hooks() : SaveHooks{});
+    return zapsat(*m_db, doc, ctx, log ? log->hooks() : SaveHooks {});
 }
 
 bool TestPosting::namedLockFree()
@@ -275,11 +270,11 @@ QString TestPosting::snapshot()
 {
     QStringList parts;
     for (const QString &sql :
-         {u"select cislodokla,partiecela,lomeni,mnozstvi,nc,smes,id from pelmixi where stredisko in ('34','034','4')"
+        { u"select cislodokla,partiecela,lomeni,mnozstvi,nc,smes,id from pelmixi where stredisko in ('34','034','4')"
           u" order by id"_s,
-          u"select partiecela,lomeni,stredisko,zustatek,smesi,rezervace,nc,id,poceto1 from skarta"
-          u" where stredisko in ('34','034','4') order by id"_s,
-          u"select count(*) from cisdokl"_s, u"select count(*) from historied"_s}) {
+            u"select partiecela,lomeni,stredisko,zustatek,smesi,rezervace,nc,id,poceto1 from skarta"
+            u" where stredisko in ('34','034','4') order by id"_s,
+            u"select count(*) from cisdokl"_s, u"select count(*) from historied"_s }) {
         const ResultSet rs = m_db->query(sql);
         for (const QVariantList &row : rs.rows()) {
             QStringList cells;
@@ -319,8 +314,8 @@ void TestPosting::newDocument()
     addCard(u"250034001-0441"_s, 1000, 5.2, u"034"_s);
     QVariantMap work = line(u"P01"_s, 500.5, 0.5);
     work[u"podnik"_s] = u""_s;
-    Document doc = mixDocument(u"553400001"_s, {line(u"250034001-0441"_s, 300, 5.2), line(u"250034002-0441"_s, 200.5, 4.0),
-                                                 work});
+    Document doc = mixDocument(
+        u"553400001"_s, { line(u"250034001-0441"_s, 300, 5.2), line(u"250034002-0441"_s, 200.5, 4.0), work });
     doc.mix[u"nc"_s] = 99.0; // stale: recomputed from the lines
     SaveContext ctx = newContext(m_workDir.path());
     ctx.ksVyrobky = ksVyrobky != u"N"_s;
@@ -329,20 +324,22 @@ void TestPosting::newDocument()
     HookLog log;
     const SaveOutcome out = save(doc, ctx, &log);
     QCOMPARE(int(out.result), int(SaveResult::Saved));
-    QCOMPARE(m_port.texts(), QStringList{u"Zapsat provedené změny?"_s});
+    QCOMPARE(m_port.texts(), QStringList { u"Zapsat provedené změny?"_s });
     QCOMPARE(m_port.shown.first().buttons, 2);
 
     // The number read back is the one the list shows for the mix row.
     QCOMPARE(out.cisdok, u"2026340001"_s);
-    QCOMPARE(m_db->scalar(u"select cislodokla from pelmixi where smes = \"1\" and partiecela = '553400001'"_s).toString(),
-             out.cisdok);
-    QCOMPARE(log.enabled, (QList<bool>{false, true}));
+    QCOMPARE(
+        m_db->scalar(u"select cislodokla from pelmixi where smes = \"1\" and partiecela = '553400001'"_s).toString(),
+        out.cisdok);
+    QCOMPARE(log.enabled, (QList<bool> { false, true }));
     QCOMPARE(log.left, 1);
-    QCOMPARE(log.printed, QStringList{out.cisdok});
+    QCOMPARE(log.printed, QStringList { out.cisdok });
 
     // Lines carry the header's cost centre, date and language; the year is the accounting year.
-    const ResultSet rows = m_db->query(u"select stredisko,datum,jazyk,rokd,smes,mnozstvi,nc from pelmixi where cislodokla = "_s +
-                                       sqlQuote(out.cisdok) + u" order by id"_s);
+    const ResultSet rows
+        = m_db->query(u"select stredisko,datum,jazyk,rokd,smes,mnozstvi,nc from pelmixi where cislodokla = "_s
+            + sqlQuote(out.cisdok) + u" order by id"_s);
     QCOMPARE(rows.rowCount(), 4);
     for (qsizetype i = 0; i < rows.rowCount(); ++i) {
         QCOMPARE(rows.text(i, u"stredisko"_s), cc);
@@ -374,9 +371,9 @@ void TestPosting::newDocument()
     QCOMPARE(mix.value(u"popis"_s).toString(), u"Směs \"A\" pro O'Briena"_s);
 
     QCOMPARE(count(u"select count(*) from historied where modul = 'KR směsi' and doklad = 'KS' and pc = '01'"
-                   u" and stredisko = '34' and cislodokla = "_s +
-                   sqlQuote(out.cisdok)),
-             1);
+                   u" and stredisko = '34' and cislodokla = "_s
+                 + sqlQuote(out.cisdok)),
+        1);
     QCOMPARE(count(u"select count(*) from cisdokl where stredisko = '34' and cislo = "_s + sqlQuote(out.cisdok)), 1);
 
     // asm.txt: the script without its final COMMIT.
@@ -407,10 +404,10 @@ void TestPosting::newDocumentBefore2016()
     QFETCH(QString, number);
     m_db->execute(u"update tavrix set CislovaniD = "_s + QString::number(mode));
     if (!existing.isEmpty())
-        m_db->execute(u"insert into pelmixi (cislodokla, stredisko, rokd, smes, partiecela, datum) values ("_s +
-                      sqlQuote(existing) + u", '34', '2015', '1', '553499998', '2015-01-10')"_s);
+        m_db->execute(u"insert into pelmixi (cislodokla, stredisko, rokd, smes, partiecela, datum) values ("_s
+            + sqlQuote(existing) + u", '34', '2015', '1', '553499998', '2015-01-10')"_s);
     addCard(u"250034001-0441"_s, 1000);
-    Document doc = mixDocument(u"553400008"_s, {line(u"250034001-0441"_s, 10)});
+    Document doc = mixDocument(u"553400008"_s, { line(u"250034001-0441"_s, 10) });
     doc.mix[u"datum"_s] = QDate(2015, 5, 5);
     const SaveOutcome out = save(doc, newContext(m_workDir.path()));
     QCOMPARE(int(out.result), int(SaveResult::Saved));
@@ -422,10 +419,10 @@ void TestPosting::cancelledByOperator()
 {
     addCard(u"250034001-0441"_s, 1000);
     const QString before = snapshot();
-    m_port.answers = {2};
+    m_port.answers = { 2 };
     HookLog log;
-    const SaveOutcome out = save(mixDocument(u"553400002"_s, {line(u"250034001-0441"_s, 10)}),
-                                 newContext(m_workDir.path()), &log);
+    const SaveOutcome out
+        = save(mixDocument(u"553400002"_s, { line(u"250034001-0441"_s, 10) }), newContext(m_workDir.path()), &log);
     QCOMPARE(int(out.result), int(SaveResult::Cancelled));
     QVERIFY(log.enabled.isEmpty());
     QCOMPARE(snapshot(), before);
@@ -451,17 +448,17 @@ void TestPosting::refusedWithoutDatabase_data()
     negative[u"mnozstvi"_s] = u"-5"_s;
     const QString noMix = u"Není vyplněna partie směsi."_s;
     const QString noLine = u"Řádek dokladu nemá partii!"_s;
-    QTest::newRow("mix batch of 8") << u"55340000"_s << u"55340000"_s << QList<QVariantMap>{good} << noMix
+    QTest::newRow("mix batch of 8") << u"55340000"_s << u"55340000"_s << QList<QVariantMap> { good } << noMix
                                     << int(FocusTarget::MixBatch) << -1;
-    QTest::newRow("mix full code empty") << u"553400003"_s << u""_s << QList<QVariantMap>{good} << noMix
+    QTest::newRow("mix full code empty") << u"553400003"_s << u""_s << QList<QVariantMap> { good } << noMix
                                          << int(FocusTarget::MixBatch) << -1;
-    QTest::newRow("line without batch") << u"553400003"_s << u"553400003"_s << QList<QVariantMap>{good, noBatch}
+    QTest::newRow("line without batch") << u"553400003"_s << u"553400003"_s << QList<QVariantMap> { good, noBatch }
                                         << noLine << int(FocusTarget::Line) << 1;
-    QTest::newRow("line batch of 5") << u"553400003"_s << u"553400003"_s << QList<QVariantMap>{oddBatch} << noLine
+    QTest::newRow("line batch of 5") << u"553400003"_s << u"553400003"_s << QList<QVariantMap> { oddBatch } << noLine
                                      << int(FocusTarget::Line) << 0;
-    QTest::newRow("card not taken over") << u"553400003"_s << u"553400003"_s << QList<QVariantMap>{notTakenOver}
+    QTest::newRow("card not taken over") << u"553400003"_s << u"553400003"_s << QList<QVariantMap> { notTakenOver }
                                          << noLine << int(FocusTarget::Line) << 0;
-    QTest::newRow("negative quantity") << u"553400003"_s << u"553400003"_s << QList<QVariantMap>{good, negative}
+    QTest::newRow("negative quantity") << u"553400003"_s << u"553400003"_s << QList<QVariantMap> { good, negative }
                                        << u"Množství na řádku dokladu nesmí být záporné!"_s << int(FocusTarget::Line)
                                        << 1;
 }
@@ -481,7 +478,7 @@ void TestPosting::refusedWithoutDatabase()
     const SaveOutcome out = save(doc, newContext(m_workDir.path()));
     QCOMPARE(int(out.result), int(SaveResult::Refused));
     // Refused before the question: only the refusal was shown.
-    QCOMPARE(m_port.texts(), QStringList{message});
+    QCOMPARE(m_port.texts(), QStringList { message });
     QCOMPARE(m_port.shown.first().firstButton, u"Zpět"_s);
     QCOMPARE(int(out.focus), focus);
     QCOMPARE(out.line, line);
@@ -494,11 +491,11 @@ void TestPosting::mixBatchExists()
     addCard(u"553400004"_s, 50, 1.0, u"101"_s); // the mix batch already on a card elsewhere
     const QString before = snapshot();
     HookLog log;
-    const SaveOutcome out = save(mixDocument(u"553400004"_s, {line(u"250034001-0441"_s, 10)}),
-                                 newContext(m_workDir.path()), &log);
+    const SaveOutcome out
+        = save(mixDocument(u"553400004"_s, { line(u"250034001-0441"_s, 10) }), newContext(m_workDir.path()), &log);
     QCOMPARE(int(out.result), int(SaveResult::Refused));
     QCOMPARE(m_port.texts().last(), u"Partie již existuje! Na středisku 101"_s);
-    QCOMPARE(log.enabled, (QList<bool>{false, true}));
+    QCOMPARE(log.enabled, (QList<bool> { false, true }));
     QCOMPARE(log.left, 0);
     QVERIFY(log.printed.isEmpty());
     // Table locks released: a table outside the lock list is readable on the same connection.
@@ -514,18 +511,17 @@ void TestPosting::stockShortfall_data()
     QTest::addColumn<QString>("consumedElsewhere"); // run by another workstation before "Zapsat"
     QTest::addColumn<int>("line");
     QTest::addColumn<QString>("batch");
-    QTest::newRow("two lines of one batch") << QList<QVariantMap>{line(u"250034001-0441"_s, 600),
-                                                                  line(u"250034002-0441"_s, 10),
-                                                                  line(u"250034001-0441"_s, 600)}
+    QTest::newRow("two lines of one batch") << QList<QVariantMap> { line(u"250034001-0441"_s, 600),
+        line(u"250034002-0441"_s, 10), line(u"250034001-0441"_s, 600) }
                                             << u""_s << 0 << u"250034001-0441"_s;
     QTest::newRow("card consumed by another workstation")
-        << QList<QVariantMap>{line(u"250034002-0441"_s, 10), line(u"250034001-0441"_s, 800)}
+        << QList<QVariantMap> { line(u"250034002-0441"_s, 10), line(u"250034001-0441"_s, 800) }
         << u"update skarta set zustatek = zustatek - 300 where partiecela = '250034001-0441'"_s << 1
         << u"250034001-0441"_s;
     QTest::newRow("no card in this cost centre")
-        << QList<QVariantMap>{line(u"250034001-0441"_s, 10), line(u"250034009-0441"_s, 1)} << u""_s << 1
+        << QList<QVariantMap> { line(u"250034001-0441"_s, 10), line(u"250034009-0441"_s, 1) } << u""_s << 1
         << u"250034009-0441"_s;
-    QTest::newRow("other fraction") << QList<QVariantMap>{line(u"250034002-0441"_s, 1, 2.0, 1)} << u""_s << 0
+    QTest::newRow("other fraction") << QList<QVariantMap> { line(u"250034002-0441"_s, 1, 2.0, 1) } << u""_s << 0
                                     << u"250034002-0441"_s;
 }
 
@@ -559,7 +555,7 @@ void TestPosting::closedPeriod_data()
     QTest::addColumn<bool>("refused");
     QTest::newRow("November closed") << u"202611"_s << docDate << true;
     QTest::newRow("previous month closed") << u"202610"_s << docDate << false;
-    QTest::newRow("before 11.11.1999 counts as 1900") << u"199001"_s << QDate(1999, 11, 10) << true;
+    QTest::newRow("date before 11.11.1999 stands for none") << u"199001"_s << QDate(1999, 11, 10) << true;
 }
 
 void TestPosting::closedPeriod()
@@ -569,7 +565,7 @@ void TestPosting::closedPeriod()
     QFETCH(bool, refused);
     addCard(u"250034001-0441"_s, 1000);
     m_db->execute(u"update tavrix set uzavreneuo = "_s + sqlQuote(closed));
-    Document doc = mixDocument(u"553400006"_s, {line(u"250034001-0441"_s, 10)});
+    Document doc = mixDocument(u"553400006"_s, { line(u"250034001-0441"_s, 10) });
     doc.mix[u"datum"_s] = datum;
     const QString before = snapshot();
     const SaveOutcome out = save(doc, newContext(m_workDir.path()));
@@ -605,16 +601,16 @@ void TestPosting::settingsRefused()
     addCard(u"250034001-0441"_s, 1000, 2.0, stredisko);
     m_db->execute(u"update tavrix set "_s + settings);
     if (!lastNumber.isEmpty())
-        m_db->execute(u"insert into pelmixi (cislodokla, stredisko, rokd, smes, partiecela) values ("_s +
-                      sqlQuote(lastNumber) + u", '34', '2026', '1', '553499999')"_s);
+        m_db->execute(u"insert into pelmixi (cislodokla, stredisko, rokd, smes, partiecela) values ("_s
+            + sqlQuote(lastNumber) + u", '34', '2026', '1', '553499999')"_s);
     const QString before = snapshot();
     SaveContext ctx = newContext(m_workDir.path());
     ctx.stredisko = stredisko;
     HookLog log;
-    const SaveOutcome out = save(mixDocument(u"553400007"_s, {line(u"250034001-0441"_s, 10)}, stredisko), ctx, &log);
+    const SaveOutcome out = save(mixDocument(u"553400007"_s, { line(u"250034001-0441"_s, 10) }, stredisko), ctx, &log);
     QCOMPARE(int(out.result), int(SaveResult::Refused));
     QVERIFY2(out.message.contains(messagePart), qPrintable(out.message));
-    QCOMPARE(log.enabled, (QList<bool>{false, true}));
+    QCOMPARE(log.enabled, (QList<bool> { false, true }));
     QCOMPARE(snapshot(), before);
     QCOMPARE(count(u"select count(*) from historied where stredisko = '34'"_s), 0);
     QVERIFY(namedLockFree());
@@ -628,9 +624,9 @@ void TestPosting::correctionState0()
     addCard(u"250034001-0441"_s, 2000, 8.5);
     addCard(u"250034002-0441"_s, 1000, 8.5);
     addCard(u"250034003-0441"_s, 1000, 8.5);
-    const SaveOutcome first = save(mixDocument(u"553400010"_s, {line(u"250034001-0441"_s, 700, 8.5),
-                                                                 line(u"250034002-0441"_s, 500, 8.5)}),
-                                   newContext(m_workDir.path()));
+    const SaveOutcome first = save(
+        mixDocument(u"553400010"_s, { line(u"250034001-0441"_s, 700, 8.5), line(u"250034002-0441"_s, 500, 8.5) }),
+        newContext(m_workDir.path()));
     QCOMPARE(int(first.result), int(SaveResult::Saved));
     m_db->execute(u"update skarta set VAHAO1 = 25, POCETO1 = 48, VAHACELKO1 = 25, MO1 = 'Pytel 25 kg',"
                   u" ZALOZENA = '2020-01-01' where partiecela = '553400010'"_s);
@@ -639,9 +635,9 @@ void TestPosting::correctionState0()
     SaveContext ctx = newContext(m_workDir.path());
     Document doc = open(first.cisdok, &ctx, 0);
     QCOMPARE(doc.lines.size(), 2);
-    doc.lines[0][u"mnozstvi"_s] = 800.0;                        // changed
-    doc.lines.removeAt(1);                                      // removed
-    doc.lines << line(u"250034003-0441"_s, 400, 8.5);           // added
+    doc.lines[0][u"mnozstvi"_s] = 800.0; // changed
+    doc.lines.removeAt(1); // removed
+    doc.lines << line(u"250034003-0441"_s, 400, 8.5); // added
     const SaveOutcome out = save(doc, ctx);
     QCOMPARE(int(out.result), int(SaveResult::Saved));
     QCOMPARE(out.cisdok, first.cisdok);
@@ -672,10 +668,9 @@ void TestPosting::correctionState1()
     // An unconfirmed mix (nc stored 0), later consumed by another feed mix.
     SaveContext unconfirmed = newContext(m_workDir.path());
     unconfirmed.confirmed = false;
-    const SaveOutcome first =
-        save(mixDocument(u"553400011"_s, {line(u"250034001-0441"_s, 1000, 2.0)}), unconfirmed);
+    const SaveOutcome first = save(mixDocument(u"553400011"_s, { line(u"250034001-0441"_s, 1000, 2.0) }), unconfirmed);
     QCOMPARE(int(first.result), int(SaveResult::Saved));
-    const SaveOutcome later = save(mixDocument(u"553400012"_s, {line(u"553400011"_s, 700, 2.0)}), unconfirmed);
+    const SaveOutcome later = save(mixDocument(u"553400012"_s, { line(u"553400011"_s, 700, 2.0) }), unconfirmed);
     QCOMPARE(int(later.result), int(SaveResult::Saved));
     QCOMPARE(card(u"553400011"_s).value(u"zustatek"_s).toDouble(), 300.0);
     const qlonglong cardId = card(u"553400011"_s).value(u"id"_s).toLongLong();
@@ -698,10 +693,10 @@ void TestPosting::correctionState1()
     QCOMPARE(card(u"250034001-0441"_s).value(u"zustatek"_s).toDouble(), 5000.0 - 1100.0);
     QCOMPARE(card(u"250034001-0441"_s).value(u"smesi"_s).toDouble(), 1100.0);
     // The later feed mix's line follows the new price.
-    QCOMPARE(m_db->scalar(u"select nc from pelmixi where cislodokla = "_s + sqlQuote(later.cisdok) +
-                          u" and partiecela = '553400011'"_s)
+    QCOMPARE(m_db->scalar(u"select nc from pelmixi where cislodokla = "_s + sqlQuote(later.cisdok)
+                     + u" and partiecela = '553400011'"_s)
                  .toDouble(),
-             3.0);
+        3.0);
 }
 
 void TestPosting::correctionChangesMixBatch_data()
@@ -712,8 +707,8 @@ void TestPosting::correctionChangesMixBatch_data()
     QTest::addColumn<QString>("meanwhile");
     QTest::newRow("new code, free") << u"553400019"_s << qlonglong(0) << u""_s << u""_s;
     QTest::newRow("new fraction, free") << u"553400018"_s << qlonglong(1) << u""_s << u""_s;
-    QTest::newRow("new code on a card of 101") << u"553400017"_s << qlonglong(0)
-                                               << u"Partie již existuje! Na středisku 101"_s << u""_s;
+    QTest::newRow("new code on a card of 101")
+        << u"553400017"_s << qlonglong(0) << u"Partie již existuje! Na středisku 101"_s << u""_s;
     // Deleting the old card would undo an issue the history does not show.
     QTest::newRow("old card moved outside the documents")
         << u"553400019"_s << qlonglong(0)
@@ -729,8 +724,8 @@ void TestPosting::correctionChangesMixBatch()
     QFETCH(QString, meanwhile);
     addCard(u"250034001-0441"_s, 5000, 2.0);
     addCard(u"553400017"_s, 5, 1.0, u"101"_s);
-    const SaveOutcome first =
-        save(mixDocument(u"553400018"_s, {line(u"250034001-0441"_s, 1000, 2.0)}), newContext(m_workDir.path()));
+    const SaveOutcome first
+        = save(mixDocument(u"553400018"_s, { line(u"250034001-0441"_s, 1000, 2.0) }), newContext(m_workDir.path()));
     QCOMPARE(int(first.result), int(SaveResult::Saved));
     SaveContext ctx = newContext(m_workDir.path());
     Document doc = open(first.cisdok, &ctx, 0);
@@ -750,10 +745,10 @@ void TestPosting::correctionChangesMixBatch()
     QCOMPARE(int(out.result), int(SaveResult::Saved));
     QVERIFY(card(u"553400018"_s).isEmpty());
     QCOMPARE(card(batch, cc, lomeni).value(u"zustatek"_s).toDouble(), 1000.0);
-    QCOMPARE(count(u"select count(*) from pelmixi where cislodokla = "_s + sqlQuote(out.cisdok) +
-                   u" and smes = '1' and partiecela = "_s + sqlQuote(batch) + u" and lomeni = "_s +
-                   QString::number(lomeni)),
-             1);
+    QCOMPARE(
+        count(u"select count(*) from pelmixi where cislodokla = "_s + sqlQuote(out.cisdok)
+            + u" and smes = '1' and partiecela = "_s + sqlQuote(batch) + u" and lomeni = "_s + QString::number(lomeni)),
+        1);
 }
 
 void TestPosting::movedMixCardIsKept_data()
@@ -770,8 +765,8 @@ void TestPosting::movedMixCardIsKept()
     QFETCH(QString, movement);
     QFETCH(double, balance);
     addCard(u"250034001-0441"_s, 5000, 2.0);
-    const SaveOutcome first =
-        save(mixDocument(u"553400013"_s, {line(u"250034001-0441"_s, 1000, 2.0)}), newContext(m_workDir.path()));
+    const SaveOutcome first
+        = save(mixDocument(u"553400013"_s, { line(u"250034001-0441"_s, 1000, 2.0) }), newContext(m_workDir.path()));
     QCOMPARE(int(first.result), int(SaveResult::Saved));
     m_db->execute(u"update skarta set "_s + movement + u" where partiecela = '553400013'"_s);
     const qlonglong cardId = card(u"553400013"_s).value(u"id"_s).toLongLong();
@@ -794,29 +789,28 @@ void TestPosting::correctionRefused_data()
     QTest::addColumn<QString>("message");
     // %N stands for the document's number.
     QTest::newRow("line changed by another workstation")
-        << 1 << QStringList{u"update pelmixi set mnozstvi = mnozstvi + 1 where cislodokla = '%N' and smes = '0'"_s}
+        << 1 << QStringList { u"update pelmixi set mnozstvi = mnozstvi + 1 where cislodokla = '%N' and smes = '0'"_s }
         << u"Doklad byl mezitím změněn jinou stanicí."_s;
     QTest::newRow("saved again by another workstation")
-        << 1
-        << QStringList{u"update pelmixi set id = id + 100000 where cislodokla = '%N'"_s}
+        << 1 << QStringList { u"update pelmixi set id = id + 100000 where cislodokla = '%N'"_s }
         << u"Doklad byl mezitím změněn jinou stanicí."_s;
     QTest::newRow("posted meanwhile")
-        << 1 << QStringList{u"update pelmixi set datumzauct = '2026-12-31' where cislodokla = '%N' and smes = '1'"_s}
+        << 1 << QStringList { u"update pelmixi set datumzauct = '2026-12-31' where cislodokla = '%N' and smes = '1'"_s }
         << u"Nelze opravit! Doklad je již zaúčtován."_s;
     QTest::newRow("being posted")
-        << 1 << QStringList{u"update pelmixi set datumzauct = '2002-11-11' where cislodokla = '%N' and smes = '1'"_s}
+        << 1 << QStringList { u"update pelmixi set datumzauct = '2002-11-11' where cislodokla = '%N' and smes = '1'"_s }
         << u"Nelze opravit! Doklad je právě účtován!"_s;
     QTest::newRow("issued meanwhile, KS_JAKNC 0")
         << 0
-        << QStringList{u"insert into vn (cislodokla, stredisko, druhvydeje) values ('T000000001', '34', 'P')"_s,
-                       u"insert into vnrad (cislodokla, partiecela, lomeni, hmotnostvn) values ('T000000001',"
-                       u" '553400014', 0, 10)"_s}
+        << QStringList { u"insert into vn (cislodokla, stredisko, druhvydeje) values ('T000000001', '34', 'P')"_s,
+               u"insert into vnrad (cislodokla, partiecela, lomeni, hmotnostvn) values ('T000000001',"
+               u" '553400014', 0, 10)"_s }
         << u"Nelze opravit! Partie byla již expedována\nna dokladu VN T000000001"_s;
     QTest::newRow("issued and posted meanwhile, KS_JAKNC 1")
         << 1
-        << QStringList{u"insert into dl (cislodokla, stredisko, datumzauct) values ('T000000002', '34', '2027-01-31')"_s,
-                       u"insert into dlrad (cislodokla, partiecela, lomeni, hmotnostvn) values ('T000000002',"
-                       u" '553400014', 0, 10)"_s}
+        << QStringList { u"insert into dl (cislodokla, stredisko, datumzauct) values ('T000000002', '34', '2027-01-31')"_s,
+               u"insert into dlrad (cislodokla, partiecela, lomeni, hmotnostvn) values ('T000000002',"
+               u" '553400014', 0, 10)"_s }
         << u"Nelze opravit! Partie byla již expedována\na zaúčtována na dokladu DL T000000002"_s;
 }
 
@@ -829,7 +823,7 @@ void TestPosting::correctionRefused()
     addCard(u"250034001-0441"_s, 5000, 2.0);
     SaveContext newCtx = newContext(m_workDir.path());
     newCtx.ksJakNc = ksJakNc;
-    const SaveOutcome first = save(mixDocument(u"553400014"_s, {line(u"250034001-0441"_s, 1000, 2.0)}), newCtx);
+    const SaveOutcome first = save(mixDocument(u"553400014"_s, { line(u"250034001-0441"_s, 1000, 2.0) }), newCtx);
     QCOMPARE(int(first.result), int(SaveResult::Saved));
 
     SaveContext ctx = newContext(m_workDir.path());
@@ -844,7 +838,7 @@ void TestPosting::correctionRefused()
     const SaveOutcome out = save(doc, ctx, &log);
     QCOMPARE(int(out.result), int(SaveResult::Refused));
     QCOMPARE(out.message, message);
-    QCOMPARE(log.enabled, (QList<bool>{false, true}));
+    QCOMPARE(log.enabled, (QList<bool> { false, true }));
     QCOMPARE(snapshot(), before);
     QVERIFY(namedLockFree());
 }
@@ -854,9 +848,8 @@ void TestPosting::keptMixCardBelowZero()
     addCard(u"250034001-0441"_s, 5000, 2.0);
     SaveContext unconfirmed = newContext(m_workDir.path());
     unconfirmed.confirmed = false;
-    const SaveOutcome first =
-        save(mixDocument(u"553400015"_s, {line(u"250034001-0441"_s, 1000, 2.0)}), unconfirmed);
-    const SaveOutcome later = save(mixDocument(u"553400016"_s, {line(u"553400015"_s, 900, 2.0)}), unconfirmed);
+    const SaveOutcome first = save(mixDocument(u"553400015"_s, { line(u"250034001-0441"_s, 1000, 2.0) }), unconfirmed);
+    const SaveOutcome later = save(mixDocument(u"553400016"_s, { line(u"553400015"_s, 900, 2.0) }), unconfirmed);
     QCOMPARE(int(later.result), int(SaveResult::Saved));
     SaveContext ctx = newContext(m_workDir.path());
     Document doc = open(first.cisdok, &ctx, 1);
@@ -877,7 +870,8 @@ void TestPosting::demoDocuments()
     Document doc = open(u"2601020001"_s, &ctx, 0);
     QCOMPARE(ctx.packaging.pocetO, 20.0);
     const double before = card(u"250000201-0441"_s, u"102"_s).value(u"zustatek"_s).toDouble();
-    const QString historyCount = u"select count(*) from historied where cislodokla = '2601020001' and stredisko = '102'"_s;
+    const QString historyCount
+        = u"select count(*) from historied where cislodokla = '2601020001' and stredisko = '102'"_s;
     const qlonglong history = count(historyCount);
     doc.lines[0][u"mnozstvi"_s] = 260.0;
     SaveOutcome out = save(doc, ctx);
@@ -911,7 +905,7 @@ void TestPosting::demoDocuments()
     QCOMPARE(mix.value(u"zustatek"_s).toDouble(), 910.0);
     QCOMPARE(mix.value(u"prepnatuny"_s).toLongLong(), 1);
     QCOMPARE(m_db->scalar(u"select mnozstvi from pelmixi where cislodokla = '2601010004' and smes = '1'"_s).toDouble(),
-             1010.0);
+        1010.0);
 }
 
 // --- failures ----------------------------------------------------------------------------
@@ -924,14 +918,14 @@ void TestPosting::failingScriptLeavesNothing()
     const int terminations = m_terminations;
     m_db->execute(u"rename table historied to historied_odlozena"_s);
     HookLog log;
-    const SaveOutcome out = save(mixDocument(u"553400020"_s, {line(u"250034001-0441"_s, 10)}),
-                                 newContext(m_workDir.path()), &log);
+    const SaveOutcome out
+        = save(mixDocument(u"553400020"_s, { line(u"250034001-0441"_s, 10) }), newContext(m_workDir.path()), &log);
     m_db = session();
     m_db->execute(u"rename table historied_odlozena to historied"_s);
     QCOMPARE(int(out.result), int(SaveResult::Failed));
     QCOMPARE(m_terminations, terminations + 1);
     QCOMPARE(m_port.texts().last(), u"Nastala chyba SQL. Program bude ukončen."_s);
-    QCOMPARE(log.enabled, QList<bool>{false}); // the program ends; "Zapsat" stays disabled
+    QCOMPARE(log.enabled, QList<bool> { false }); // the program ends; "Zapsat" stays disabled
     QCOMPARE(log.left, 0);
     QCOMPARE(snapshot(), before);
     QCOMPARE(count(u"select count(*) from cisdokl_rada where stredisko = '34'"_s), 0);
@@ -948,10 +942,9 @@ void TestPosting::failingCorrectionLeavesNothing()
     addCard(u"250034001-0441"_s, 5000, 2.0);
     SaveContext unconfirmed = newContext(m_workDir.path());
     unconfirmed.confirmed = false;
-    const SaveOutcome first =
-        save(mixDocument(u"553400021"_s, {line(u"250034001-0441"_s, 1000, 2.0)}), unconfirmed);
-    QCOMPARE(int(save(mixDocument(u"553400022"_s, {line(u"553400021"_s, 100, 2.0)}), unconfirmed).result),
-             int(SaveResult::Saved));
+    const SaveOutcome first = save(mixDocument(u"553400021"_s, { line(u"250034001-0441"_s, 1000, 2.0) }), unconfirmed);
+    QCOMPARE(int(save(mixDocument(u"553400022"_s, { line(u"553400021"_s, 100, 2.0) }), unconfirmed).result),
+        int(SaveResult::Saved));
     SaveContext ctx = newContext(m_workDir.path());
     Document doc = open(first.cisdok, &ctx, 1);
     doc.lines[0][u"mnozstvi"_s] = 1200.0;
@@ -970,14 +963,14 @@ void TestPosting::failingLockReleasesEverything()
     addCard(u"250034001-0441"_s, 1000);
     m_db->execute(u"rename table skarta to skarta_odlozena"_s);
     HookLog log;
-    const SaveOutcome out = save(mixDocument(u"553400023"_s, {line(u"250034001-0441"_s, 10)}),
-                                 newContext(m_workDir.path()), &log);
+    const SaveOutcome out
+        = save(mixDocument(u"553400023"_s, { line(u"250034001-0441"_s, 10) }), newContext(m_workDir.path()), &log);
     const bool lockFree = namedLockFree();
     m_db->execute(u"rename table skarta_odlozena to skarta"_s);
     QCOMPARE(int(out.result), int(SaveResult::Refused));
     QVERIFY2(out.message.contains(u"skarta"_s), qPrintable(out.message));
     QCOMPARE(m_port.texts().last(), out.message);
-    QCOMPARE(log.enabled, (QList<bool>{false, true}));
+    QCOMPARE(log.enabled, (QList<bool> { false, true }));
     QVERIFY(lockFree);
     QCOMPARE(count(u"select count(*) from pelmixi where partiecela = '553400023'"_s), 0);
 }
@@ -988,7 +981,7 @@ void TestPosting::sameMixBatchTwice()
 {
     const int terminations = m_terminations;
     addCard(u"250034001-0441"_s, 1000);
-    const Document doc = mixDocument(u"553400030"_s, {line(u"250034001-0441"_s, 100)});
+    const Document doc = mixDocument(u"553400030"_s, { line(u"250034001-0441"_s, 100) });
     QTemporaryDir dirs[2];
     SaveOutcome outcomes[2];
     std::latch start(2);
@@ -1017,13 +1010,13 @@ void TestPosting::twoWorkstationsCorrectOneDocument()
 {
     addCard(u"250034001-0441"_s, 5000, 2.0);
     addCard(u"250034002-0441"_s, 5000, 2.0);
-    const SaveOutcome first = save(mixDocument(u"553400031"_s, {line(u"250034001-0441"_s, 1000, 2.0),
-                                                                 line(u"250034002-0441"_s, 500, 2.0)}),
-                                   newContext(m_workDir.path()));
+    const SaveOutcome first = save(
+        mixDocument(u"553400031"_s, { line(u"250034001-0441"_s, 1000, 2.0), line(u"250034002-0441"_s, 500, 2.0) }),
+        newContext(m_workDir.path()));
     QCOMPARE(int(first.result), int(SaveResult::Saved));
     // Both workstations opened the document before either saved.
-    SaveContext ctx[2] = {newContext(m_workDir.path(), u"01"_s), newContext(m_workDir.path(), u"02"_s)};
-    Document docs[2] = {open(first.cisdok, &ctx[0], 0), open(first.cisdok, &ctx[1], 0)};
+    SaveContext ctx[2] = { newContext(m_workDir.path(), u"01"_s), newContext(m_workDir.path(), u"02"_s) };
+    Document docs[2] = { open(first.cisdok, &ctx[0], 0), open(first.cisdok, &ctx[1], 0) };
     docs[0].lines[0][u"mnozstvi"_s] = 1100.0;
     docs[1].lines[0][u"mnozstvi"_s] = 1300.0;
     docs[1].lines[1][u"mnozstvi"_s] = 100.0;
@@ -1061,7 +1054,7 @@ void TestPosting::eightWorkstations()
     const int terminations = m_terminations;
     constexpr int workstations = 8;
     constexpr int documentsEach = 50;
-    const QStringList sources{u"250034101-0441"_s, u"250034102-0441"_s, u"250034103-0441"_s, u"250034104-0441"_s};
+    const QStringList sources { u"250034101-0441"_s, u"250034102-0441"_s, u"250034103-0441"_s, u"250034104-0441"_s };
     for (const QString &s : sources)
         addCard(s, 1000000, 2.0);
     QList<QTemporaryDir *> dirs;
@@ -1076,10 +1069,10 @@ void TestPosting::eightWorkstations()
             const SaveContext ctx = newContext(dirs.at(w)->path(), u"0"_s + QString::number(w + 1));
             start.arrive_and_wait();
             for (int d = 0; d < documentsEach; ++d) {
-                const QString mixBatch = u"55"_s + QString::number(w + 1).rightJustified(2, u'0') +
-                                         QString::number(d).rightJustified(5, u'0');
-                const Document doc = mixDocument(mixBatch, {line(sources.at((w + d) % 4), 10 + w),
-                                                            line(sources.at((w + d + 1) % 4), 1.5 + d)});
+                const QString mixBatch = u"55"_s + QString::number(w + 1).rightJustified(2, u'0')
+                    + QString::number(d).rightJustified(5, u'0');
+                const Document doc = mixDocument(
+                    mixBatch, { line(sources.at((w + d) % 4), 10 + w), line(sources.at((w + d + 1) % 4), 1.5 + d) });
                 outcomes[w] << zapsat(*c, doc, ctx);
             }
         });
@@ -1101,7 +1094,7 @@ void TestPosting::eightWorkstations()
     for (int i = 0; i < numbers.size(); ++i)
         QCOMPARE(numbers.at(i), u"202634"_s + QString::number(i + 1).rightJustified(4, u'0'));
     QCOMPARE(count(u"select count(distinct cislodokla) from pelmixi where stredisko = '34' and smes = '1'"_s),
-             workstations * documentsEach);
+        workstations * documentsEach);
     // ZUSTATEK + SMESI of every source card is what it was; SMESI is what the lines took.
     double taken = 0;
     for (const QString &s : sources) {
@@ -1109,9 +1102,10 @@ void TestPosting::eightWorkstations()
         QCOMPARE(c.value(u"zustatek"_s).toDouble() + c.value(u"smesi"_s).toDouble(), 1000000.0);
         taken += c.value(u"smesi"_s).toDouble();
     }
-    QCOMPARE(taken, m_db->scalar(u"select sum(mnozstvi) from pelmixi where stredisko = '34' and smes = '0'"_s).toDouble());
+    QCOMPARE(
+        taken, m_db->scalar(u"select sum(mnozstvi) from pelmixi where stredisko = '34' and smes = '0'"_s).toDouble());
     QCOMPARE(count(u"select count(*) from skarta where stredisko = '34' and partiecela like '55%'"_s),
-             workstations * documentsEach);
+        workstations * documentsEach);
     QCOMPARE(count(u"select count(*) from historied where stredisko = '34'"_s), workstations * documentsEach);
 }
 
@@ -1119,13 +1113,13 @@ void TestPosting::missingRegisterNumber()
 {
     addCard(u"250034001-0441"_s, 1000);
     // The first save leaves its number in @pomCis on this connection.
-    const SaveOutcome first =
-        save(mixDocument(u"553400040"_s, {line(u"250034001-0441"_s, 10)}), newContext(m_workDir.path()));
+    const SaveOutcome first
+        = save(mixDocument(u"553400040"_s, { line(u"250034001-0441"_s, 10) }), newContext(m_workDir.path()));
     QCOMPARE(int(first.result), int(SaveResult::Saved));
     m_db->execute(u"drop trigger cisdokl_pridel_cislo"_s);
     const QString before = snapshot();
-    const SaveOutcome out =
-        save(mixDocument(u"553400041"_s, {line(u"250034001-0441"_s, 10)}), newContext(m_workDir.path()));
+    const SaveOutcome out
+        = save(mixDocument(u"553400041"_s, { line(u"250034001-0441"_s, 10) }), newContext(m_workDir.path()));
     m_db = session();
     QCOMPARE(int(out.result), int(SaveResult::Failed));
     QCOMPARE(snapshot(), before);

@@ -36,7 +36,7 @@ void compareWithGolden(const QStringList &script, const QString &name)
         expected.removeLast();
     for (int i = 0; i < std::min(script.size(), expected.size()); ++i)
         QVERIFY2(script.at(i) == expected.at(i),
-                 qPrintable(u"line %1:\n got      %2\n expected %3"_s.arg(i + 1).arg(script.at(i), expected.at(i))));
+            qPrintable(u"line %1:\n got      %2\n expected %3"_s.arg(i + 1).arg(script.at(i), expected.at(i))));
     QCOMPARE(script.size(), expected.size());
 }
 
@@ -69,51 +69,20 @@ SaveContext fixedContext(const QString &stredisko)
 Document newDocument(const QString &stredisko, const QDate &datum)
 {
     Document doc;
-    doc.mix = {{u"cislodokla"_s, QVariant()},
-               {u"stredisko"_s, stredisko},
-               {u"partie"_s, u"552600101"_s},
-               {u"podnik"_s, u""_s},
-               {u"lomeni"_s, qlonglong(0)},
-               {u"partiecela"_s, u"552600101"_s},
-               {u"nomenkla"_s, u"150001"_s},
-               {u"nazevosiva"_s, u"Krmná směs KS-1"_s},
-               {u"mj"_s, u"kg"_s},
-               {u"mnozstvi"_s, 1000.0},
-               {u"pr"_s, 100.0},
-               {u"nc"_s, 5.28},
-               {u"pc"_s, 7.9},
-               {u"ulc"_s, u""_s},
-               {u"smes"_s, u"1"_s},
-               {u"datum"_s, datum},
-               {u"druh"_s, u"KS"_s},
-               {u"odruda"_s, u""_s},
-               {u"stupen"_s, u""_s},
-               {u"naz_dru"_s, u"Krmná směs"_s},
-               {u"naz_odru"_s, u""_s},
-               {u"popis"_s, u"Směs pro O'Briena"_s},
-               {u"cinnost"_s, u"zemědělská výroba"_s},
-               {u"jazyk"_s, u"C"_s}};
-    QVariantMap a{{u"partie"_s, u"250000101"_s},
-                  {u"podnik"_s, u"0441"_s},
-                  {u"lomeni"_s, 0.0},
-                  {u"partiecela"_s, u"250000101-0441"_s},
-                  {u"nomenkla"_s, u"111001"_s},
-                  {u"nazevosiva"_s, u"Pšenice krmná"_s},
-                  {u"mnozstvi"_s, u"12,5"_s},
-                  {u"mj"_s, u"kg"_s},
-                  {u"pc"_s, QVariant()},
-                  {u"nc"_s, 5.2},
-                  {u"pr"_s, 1.25},
-                  {u"ulc"_s, u"L25-0811"_s},
-                  {u"smes"_s, u""_s},
-                  {u"datum"_s, QVariant()},
-                  {u"stredisko"_s, QVariant()},
-                  {u"jazyk"_s, QVariant()},
-                  {u"druh"_s, u"PS"_s},
-                  {u"odruda"_s, u"BOH"_s},
-                  {u"stupen"_s, u"C1"_s},
-                  {u"naz_dru"_s, u"pšenice ozimá"_s},
-                  {u"naz_odru"_s, u"Bohemia"_s}};
+    doc.mix = { { u"cislodokla"_s, QVariant() }, { u"stredisko"_s, stredisko }, { u"partie"_s, u"552600101"_s },
+        { u"podnik"_s, u""_s }, { u"lomeni"_s, qlonglong(0) }, { u"partiecela"_s, u"552600101"_s },
+        { u"nomenkla"_s, u"150001"_s }, { u"nazevosiva"_s, u"Krmná směs KS-1"_s }, { u"mj"_s, u"kg"_s },
+        { u"mnozstvi"_s, 1000.0 }, { u"pr"_s, 100.0 }, { u"nc"_s, 5.28 }, { u"pc"_s, 7.9 }, { u"ulc"_s, u""_s },
+        { u"smes"_s, u"1"_s }, { u"datum"_s, datum }, { u"druh"_s, u"KS"_s }, { u"odruda"_s, u""_s },
+        { u"stupen"_s, u""_s }, { u"naz_dru"_s, u"Krmná směs"_s }, { u"naz_odru"_s, u""_s },
+        { u"popis"_s, u"Směs pro O'Briena"_s }, { u"cinnost"_s, u"zemědělská výroba"_s }, { u"jazyk"_s, u"C"_s } };
+    QVariantMap a { { u"partie"_s, u"250000101"_s }, { u"podnik"_s, u"0441"_s }, { u"lomeni"_s, 0.0 },
+        { u"partiecela"_s, u"250000101-0441"_s }, { u"nomenkla"_s, u"111001"_s },
+        { u"nazevosiva"_s, u"Pšenice krmná"_s }, { u"mnozstvi"_s, u"12,5"_s }, { u"mj"_s, u"kg"_s },
+        { u"pc"_s, QVariant() }, { u"nc"_s, 5.2 }, { u"pr"_s, 1.25 }, { u"ulc"_s, u"L25-0811"_s }, { u"smes"_s, u""_s },
+        { u"datum"_s, QVariant() }, { u"stredisko"_s, QVariant() }, { u"jazyk"_s, QVariant() }, { u"druh"_s, u"PS"_s },
+        { u"odruda"_s, u"BOH"_s }, { u"stupen"_s, u"C1"_s }, { u"naz_dru"_s, u"pšenice ozimá"_s },
+        { u"naz_odru"_s, u"Bohemia"_s } };
     QVariantMap b = a;
     b[u"partie"_s] = u"250000103"_s;
     b[u"partiecela"_s] = u"250000103-0441"_s;
@@ -123,11 +92,10 @@ Document newDocument(const QString &stredisko, const QDate &datum)
     b[u"nc"_s] = 5.0;
     b[u"pc"_s] = 0.0;
     b[u"smes"_s] = u"0"_s;
-    QVariantMap work{{u"partie"_s, u"P01"_s},       {u"podnik"_s, u""_s},     {u"lomeni"_s, qlonglong(0)},
-                     {u"partiecela"_s, u"P01"_s},   {u"nomenkla"_s, u"900001"_s}, {u"nazevosiva"_s, u"Míchání"_s},
-                     {u"mnozstvi"_s, 1000.0},       {u"mj"_s, u"kg"_s},       {u"nc"_s, 0.4},
-                     {u"pr"_s, 0.0},                {u"smes"_s, u"0"_s}};
-    doc.lines = {a, b, work};
+    QVariantMap work { { u"partie"_s, u"P01"_s }, { u"podnik"_s, u""_s }, { u"lomeni"_s, qlonglong(0) },
+        { u"partiecela"_s, u"P01"_s }, { u"nomenkla"_s, u"900001"_s }, { u"nazevosiva"_s, u"Míchání"_s },
+        { u"mnozstvi"_s, 1000.0 }, { u"mj"_s, u"kg"_s }, { u"nc"_s, 0.4 }, { u"pr"_s, 0.0 }, { u"smes"_s, u"0"_s } };
+    doc.lines = { a, b, work };
     return doc;
 }
 
@@ -151,7 +119,7 @@ Document correction()
     QVariantMap storedWork = doc.lines.at(2);
     storedWork[u"stredisko"_s] = u"12"_s;
     storedWork[u"id"_s] = qlonglong(40);
-    doc.stored = {storedLine, storedWork, storedMix};
+    doc.stored = { storedLine, storedWork, storedMix };
     return doc;
 }
 
@@ -166,9 +134,6 @@ private slots:
     void smesAndLomeni();
     void editTexts_data();
     void editTexts();
-    void recompute_data();
-    void recompute();
-    void effectiveDates();
     void documentAsSavedCopiesHeader();
     void historyLineIsOneStatement();
     void newDocumentScripts_data();
@@ -213,23 +178,22 @@ void TestSaveScript::smesAndLomeni()
     QCOMPARE(smesValue(u"1"_s, false), u"00"_s);
     QCOMPARE(smesValue(u"x'"_s, false), u"00"_s);
 
-    QVERIFY(isMixRow({{u"smes"_s, u"1"_s}}));
-    QVERIFY(isMixRow({{u"smes"_s, qlonglong(1)}}));
-    QVERIFY(!isMixRow({{u"smes"_s, u""_s}}));
-    QVERIFY(!isMixRow({{u"smes"_s, QVariant()}}));
-    QVERIFY(!isMixRow({{u"smes"_s, u"0"_s}}));
+    QVERIFY(isMixRow({ { u"smes"_s, u"1"_s } }));
+    QVERIFY(isMixRow({ { u"smes"_s, qlonglong(1) } }));
+    QVERIFY(!isMixRow({ { u"smes"_s, u""_s } }));
+    QVERIFY(!isMixRow({ { u"smes"_s, QVariant() } }));
+    QVERIFY(!isMixRow({ { u"smes"_s, u"0"_s } }));
 
     // lomeni: bare whole number in a stock movement, quoted text in the reversal.
-    const QVariantMap line{{u"partiecela"_s, u"X'1"_s}, {u"lomeni"_s, 3.0}, {u"stredisko"_s, u"012"_s},
-                           {u"mnozstvi"_s, u"2,25"_s}};
+    const QVariantMap line { { u"partiecela"_s, u"X'1"_s }, { u"lomeni"_s, 3.0 }, { u"stredisko"_s, u"012"_s },
+        { u"mnozstvi"_s, u"2,25"_s } };
     QCOMPARE(stockMovement(line),
-             (QStringList{u"update skarta"_s, u" set zustatek = zustatek - "_s, u"02.25"_s, u", smesi = smesi + "_s,
-                          u"02.25"_s, u" where partiecela = 'X''1'"_s, u" and lomeni = 3"_s,
-                          u" and stredisko = '012'"_s, u";"_s}));
-    QCOMPARE(reversal({line}, 0),
-             (QStringList{u"update skarta"_s, u" set zustatek = zustatek + "_s, u"02.25"_s, u", smesi = smesi - "_s,
-                          u"02.25"_s, u" where partiecela = 'X''1'"_s, u" and lomeni = '3'"_s,
-                          u" and stredisko = '012'"_s, u";"_s}));
+        (QStringList { u"update skarta"_s, u" set zustatek = zustatek - "_s, u"02.25"_s, u", smesi = smesi + "_s,
+            u"02.25"_s, u" where partiecela = 'X''1'"_s, u" and lomeni = 3"_s, u" and stredisko = '012'"_s, u";"_s }));
+    QCOMPARE(reversal({ line }, 0),
+        (QStringList { u"update skarta"_s, u" set zustatek = zustatek + "_s, u"02.25"_s, u", smesi = smesi - "_s,
+            u"02.25"_s, u" where partiecela = 'X''1'"_s, u" and lomeni = '3'"_s, u" and stredisko = '012'"_s,
+            u";"_s }));
 }
 
 void TestSaveScript::editTexts_data()
@@ -256,59 +220,6 @@ void TestSaveScript::editTexts()
     QCOMPARE(editNumber(value, decimals), number);
 }
 
-void TestSaveScript::recompute_data()
-{
-    QTest::addColumn<QList<QVariantMap>>("lines");
-    QTest::addColumn<bool>("worksCosted");
-    QTest::addColumn<double>("quantity");
-    QTest::addColumn<double>("percent");
-    QTest::addColumn<double>("nc");
-    auto line = [](const QString &partie, double q, double pr, double nc) {
-        return QVariantMap{{u"partie"_s, partie}, {u"partiecela"_s, partie}, {u"mnozstvi"_s, q}, {u"pr"_s, pr},
-                           {u"nc"_s, nc}};
-    };
-    QTest::newRow("weighted price")
-        << QList<QVariantMap>{line(u"250000101"_s, 10, 33.3, 3.333), line(u"250000102"_s, 20, 66.7, 1.111)} << false
-        << 30.0 << 100.0 << 1.85;
-    QTest::newRow("price missing")
-        << QList<QVariantMap>{line(u"250000101"_s, 10, 50, 3.333), line(u"250000102"_s, 20, 50, 0)} << false << 30.0
-        << 100.0 << 0.0;
-    QTest::newRow("excluded line priced, not counted")
-        << QList<QVariantMap>{line(u"250000101"_s, 100, 100, 2), line(u"557900001"_s, 50, 0, 4)} << false << 100.0
-        << 100.0 << 4.0;
-    QTest::newRow("work costed")
-        << QList<QVariantMap>{line(u"250000101"_s, 100, 100, 2), line(u"P01"_s, 100, 0, 0.5)} << true << 100.0 << 100.0
-        << 2.5;
-    QTest::newRow("work not costed")
-        << QList<QVariantMap>{line(u"250000101"_s, 100, 100, 2), line(u"P01"_s, 100, 0, 0)} << false << 100.0 << 100.0
-        << 2.0;
-    QTest::newRow("no lines") << QList<QVariantMap>{} << true << 0.0 << 0.0 << 0.0;
-}
-
-void TestSaveScript::recompute()
-{
-    QFETCH(QList<QVariantMap>, lines);
-    QFETCH(bool, worksCosted);
-    QFETCH(double, quantity);
-    QFETCH(double, percent);
-    QFETCH(double, nc);
-    // The header's stale totals are replaced by those of its lines.
-    QVariantMap mix{{u"mnozstvi"_s, 999.0}, {u"pr"_s, 12.0}, {u"nc"_s, 77.0}};
-    recomputeTotals(mix, lines, worksCosted);
-    QCOMPARE(mix.value(u"mnozstvi"_s).toDouble(), quantity);
-    QCOMPARE(mix.value(u"pr"_s).toDouble(), percent);
-    QCOMPARE(mix.value(u"nc"_s).toDouble(), nc);
-}
-
-void TestSaveScript::effectiveDates()
-{
-    QCOMPARE(effectiveDate(QDate(1999, 11, 10)), QDate(1900, 1, 1));
-    QCOMPARE(effectiveDate(QVariant()), QDate(1900, 1, 1));
-    QCOMPARE(effectiveDate(QDate(1999, 11, 11)), QDate(1999, 11, 11));
-    QCOMPARE(effectiveDate(u"2024-09-30"_s), QDate(2024, 9, 30));
-    QCOMPARE(effectiveDate(u"30.09.2024"_s), QDate(2024, 9, 30));
-}
-
 void TestSaveScript::documentAsSavedCopiesHeader()
 {
     SaveContext ctx = fixedContext(u"12"_s);
@@ -333,10 +244,10 @@ void TestSaveScript::historyLineIsOneStatement()
 {
     const QString line = historyLine(fixedContext(u"12"_s));
     QCOMPARE(line,
-             u"insert into historied set modul = \"KR směsi\", pc = \"07\", stredisko = \"12\",datumcas = \"2026-03-04 "
-             u"05:06:07\",ipadr = \"10.0.0.7\", computeruser = \"jnovak\", computername = \"MICHARNA1\",mdatumcas = "
-             u"\"2026-01-02 03:04:05\", mverze=\"1.0.0.1\",doklad = \"KS\", cislodokla=@CiDo,misto=\"\","
-             u"identifik=\"0707260304050607\";"_s);
+        u"insert into historied set modul = \"KR směsi\", pc = \"07\", stredisko = \"12\",datumcas = \"2026-03-04 "
+        u"05:06:07\",ipadr = \"10.0.0.7\", computeruser = \"jnovak\", computername = \"MICHARNA1\",mdatumcas = "
+        u"\"2026-01-02 03:04:05\", mverze=\"1.0.0.1\",doklad = \"KS\", cislodokla=@CiDo,misto=\"\","
+        u"identifik=\"0707260304050607\";"_s);
 }
 
 void TestSaveScript::newDocumentScripts_data()
@@ -346,10 +257,10 @@ void TestSaveScript::newDocumentScripts_data()
     QTest::addColumn<QString>("ucetniRok");
     QTest::addColumn<QDate>("datum");
     QTest::addColumn<QString>("golden");
-    QTest::newRow("mode 0, 12, year rule 1, 2015") << 0 << u"12"_s << u"1"_s << QDate(2015, 3, 1)
-                                                    << u"new_mode0_12_rok1_2015.sql"_s;
-    QTest::newRow("mode 1, 012, year rule 2, 2024") << 1 << u"012"_s << u"2"_s << QDate(2024, 3, 1)
-                                                     << u"new_mode1_012_rok2_2024.sql"_s;
+    QTest::newRow("mode 0, 12, year rule 1, 2015")
+        << 0 << u"12"_s << u"1"_s << QDate(2015, 3, 1) << u"new_mode0_12_rok1_2015.sql"_s;
+    QTest::newRow("mode 1, 012, year rule 2, 2024")
+        << 1 << u"012"_s << u"2"_s << QDate(2024, 3, 1) << u"new_mode1_012_rok2_2024.sql"_s;
 }
 
 void TestSaveScript::newDocumentScripts()
@@ -385,7 +296,7 @@ void TestSaveScript::correctionScripts()
     ctx.correctionState = state;
     ctx.ksVyrobky = ownProduct;
     ctx.loadedPartiecela = u"552600101"_s;
-    ctx.packaging = Packaging{u"195025"_s, u"Pytel 25 kg"_s, 0.18, u"F00123456"_s, 25, 48, u"Návěsky 1–20"_s};
+    ctx.packaging = Packaging { u"195025"_s, u"Pytel 25 kg"_s, 0.18, u"F00123456"_s, 25, 48, u"Návěsky 1–20"_s };
     compareWithGolden(opravaScript(correction(), ctx), golden);
 }
 
@@ -399,9 +310,8 @@ void TestSaveScript::packagingZeroOnInsertAndUpdate()
     const qsizetype values = insert.indexOf(u" values ("_s);
     QVERIFY(values > 0);
     QCOMPARE(insert.mid(values + 14),
-             (QStringList{u"05.28,"_s, u"07.9,"_s, u"01000,"_s, u"'Směs pro O''Briena',"_s, u"' ',"_s, u"'',"_s,
-                          u"'',"_s, u"0,"_s, u"'',"_s, u"0,"_s, u"0,"_s, u"'',"_s, u"'2024-09-30',"_s, u"0)"_s,
-                          u";"_s}));
+        (QStringList { u"05.28,"_s, u"07.9,"_s, u"01000,"_s, u"'Směs pro O''Briena',"_s, u"' ',"_s, u"'',"_s, u"'',"_s,
+            u"0,"_s, u"'',"_s, u"0,"_s, u"0,"_s, u"'',"_s, u"'2024-09-30',"_s, u"0)"_s, u";"_s }));
     ctx.mode = u"O"_s;
     ctx.correctionState = 1;
     const QStringList update = ZapisNovSkl(mix, ctx);
