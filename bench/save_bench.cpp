@@ -5,9 +5,11 @@
 // Usage: save_bench [runs] [documents per workstation]
 #include "connection.h"
 #include "cp1250.h"
+#include "linerules.h"
 #include "messages.h"
 #include "numbering.h"
 #include "posting.h"
+#include "recalc.h"
 #include "savescript.h"
 #include "script.h"
 #include "sqltext.h"
@@ -159,7 +161,10 @@ int main(int argc, char **argv)
     QStringList files;
     for (int i = 0; i < runs; ++i) {
         posting::Document doc = document(u"5536"_s + QString::number(i).rightJustified(5, u'0'));
-        posting::recomputeTotals(doc.mix, doc.lines, true);
+        const linerules::MixTotals totals = linerules::mixTotals(doc.lines);
+        doc.mix.insert(u"mnozstvi"_s, totals.mnozstvi);
+        doc.mix.insert(u"pr"_s, totals.pr);
+        recalc::spoctiKC(doc.mix, doc.lines, true);
         const auto series = numbering::series(u"1"_s, 0, cc, QDate(2026, 12, 1), nullptr);
         const QStringList script = posting::novyScript(doc, context(dir.path(), 1), *series);
         QFile f(dir.filePath(u"script%1.sql"_s.arg(i)));
