@@ -1,0 +1,6 @@
+// Not wired yet: the area's windows are still being built; the main window's hooks stay empty.
+#include "wiring.h"
+
+void wireListTools(TForm1 &)
+{
+}
