@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTimer>
 
 int main(int argc, char *argv[])
 {
@@ -24,5 +25,13 @@ int main(int argc, char *argv[])
     wireAll(window);
     if (!window.startUp())
         return window.exitCode();
+    // The demo without a display: a picture of the main window once the splash is gone, then end.
+    const QString screenshot = qEnvironmentVariable("PELMIXI_SCREENSHOT");
+    if (!screenshot.isEmpty()) {
+        QTimer::singleShot(7000, &window, [&window, screenshot] {
+            window.grab().save(screenshot);
+            window.close();
+        });
+    }
     return app.exec();
 }
