@@ -18,12 +18,8 @@ inline constexpr char Newer = 'A';    // a newer build was downloaded
 inline constexpr char NotNewer = 'N'; // equal or older
 inline constexpr char Failed = 'E';   // connection or transfer failed
 
-// The update folder on the server (relative to the account's login folder, or absolute when it
-// begins with "/"); empty: the login folder itself.
-inline constexpr settings::Key FTPdir{settings::IniKind::Suite, u"LogON", u"_FTPdir", u""};
-// The program that runs the downloaded installer, with its own arguments; empty: the installer is
-// itself an executable (a script with "#!" or a binary) and is run directly.
-inline constexpr settings::Key InstallerLauncher{settings::IniKind::Module, u"Programy", u"Instalator", u""};
+inline constexpr const settings::Key &FTPdir = settings::keys::FTPdir;
+inline constexpr const settings::Key &InstallerLauncher = settings::keys::Instalator;
 
 inline constexpr auto VersionFileName = u"setuppel.ver";
 inline constexpr auto InstallerFileName = u"setuppel.exe";

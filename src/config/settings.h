@@ -29,11 +29,15 @@ inline constexpr Key Database{IniKind::Suite, u"LogON", u"Database", u"tavrix"};
 inline constexpr Key SQLport{IniKind::Suite, u"LogON", u"SQLport", u"3306"};
 inline constexpr Key OPENport{IniKind::Suite, u"LogON", u"OPENport", u""};
 inline constexpr Key CisloPC{IniKind::Suite, u"LogON", u"CisloPC", u""};
-inline constexpr Key FTP{IniKind::Suite, u"LogON", u"_FTP", u"aktualizace.tavrix05.cz"};
-inline constexpr Key FTPuser{IniKind::Suite, u"LogON", u"_FTPuser", u"tavrix05"};
-inline constexpr Key FTPpassword{IniKind::Suite, u"LogON", u"_FTPpassword", u"t05update"};
+// The update server belongs to each installation: no built-in host or account (empty: the check
+// at start is skipped, the menu check reports "Chyba připojení.").
+inline constexpr Key FTP{IniKind::Suite, u"LogON", u"_FTP", u""};
+inline constexpr Key FTPuser{IniKind::Suite, u"LogON", u"_FTPuser", u""};
+inline constexpr Key FTPpassword{IniKind::Suite, u"LogON", u"_FTPpassword", u""};
 inline constexpr Key FTPport{IniKind::Suite, u"LogON", u"_FTPport", u"21"};
 inline constexpr Key FTPpassive{IniKind::Suite, u"LogON", u"_FTPpassive", u"True"};
+// The update folder on the server: relative to the login folder, absolute with a leading "/".
+inline constexpr Key FTPdir{IniKind::Suite, u"LogON", u"_FTPdir", u""};
 inline constexpr Key AccessPassword{IniKind::Suite, u"Tavrix", u"Password", u""};
 
 // ./pelmixi.ini, section TFmozno (the settings dialog; the first two are only read).
@@ -60,6 +64,27 @@ inline constexpr Key JvDirectoryEdit1_Text{IniKind::Module, u"TFmozno", u"JvDire
 
 // ./pelmixi.ini, other sections.
 inline constexpr Key DayStamp{IniKind::Module, u"Dnes", u"Datum", u"999"};
+
+// ./pelmixi.ini [Moduly]: the executables of the suite's modules by document type, started from
+// the menu "Moduly" with "modul"; SK is also the stock-card module started with "/TK" and "/HP".
+// A name without a folder is looked for in the program folder, then on the search path.
+inline constexpr Key ModulPP{IniKind::Module, u"Moduly", u"PP", u"pp"};
+inline constexpr Key ModulVU{IniKind::Module, u"Moduly", u"VU", u"vu"};
+inline constexpr Key ModulVO{IniKind::Module, u"Moduly", u"VO", u"vo"};
+inline constexpr Key ModulPV{IniKind::Module, u"Moduly", u"PV", u"pv"};
+inline constexpr Key ModulDL{IniKind::Module, u"Moduly", u"DL", u"dl"};
+inline constexpr Key ModulVN{IniKind::Module, u"Moduly", u"VN", u"vn"};
+inline constexpr Key ModulSK{IniKind::Module, u"Moduly", u"SK", u"sk"};
+inline constexpr Key ModulVP{IniKind::Module, u"Moduly", u"VP", u"vp"};
+inline constexpr Key ModulKA{IniKind::Module, u"Moduly", u"KA", u"ka"};
+inline constexpr Key ModulSM{IniKind::Module, u"Moduly", u"SM", u"sm"};
+inline constexpr Key ModulKS{IniKind::Module, u"Moduly", u"KS", u"pelmixi"};
+
+// ./pelmixi.ini [Programy]: helper programs of this workstation.
+// The recipe text viewer ("Zobrazit"), given the file's path as one argument.
+inline constexpr Key Prohlizec{IniKind::Module, u"Programy", u"Prohlizec", u"xdg-open"};
+// What runs a downloaded installer, with its own arguments; empty: the installer runs by itself.
+inline constexpr Key Instalator{IniKind::Module, u"Programy", u"Instalator", u""};
 
 // ./smesi.ini, section TFmozno: read only, by the sample label.
 inline constexpr Key SmesiNazev{IniKind::Smesi, u"TFmozno", u"Editnazev_Text", u""};

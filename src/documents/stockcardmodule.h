@@ -2,8 +2,7 @@
 // suite's stock-card module is started with the batch of the selected line and the program waits
 // for it to end while its windows keep painting (input to them waits meanwhile).
 //
-// The executable is configured in ./pelmixi.ini, section [Moduly], key SK (default "skarta"). A
-// name without a folder is looked for first in the program folder, then on the search path.
+// The executable is the suite's SK module ([Moduly] SK of ./pelmixi.ini, settings.h).
 #pragma once
 
 #include "settings.h"
@@ -14,7 +13,7 @@
 
 namespace stockcard {
 
-inline constexpr settings::Key ProgramKey{settings::IniKind::Module, u"Moduly", u"SK", u"skarta"};
+inline constexpr const settings::Key &ProgramKey = settings::keys::ModulSK;
 
 // "/TK", the line's stredisko, partiecela, lomeni.
 QStringList cardArguments(const QVariantMap &line);

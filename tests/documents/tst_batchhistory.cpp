@@ -235,7 +235,7 @@ void TestBatchHistory::twoConnectionsCollectDifferentBatchesAtOnce()
 void TestBatchHistory::stockCardArguments()
 {
     testsupport::Installation inst(Db);
-    const QString program = inst.programDir() + u"/skarta"_s;
+    const QString program = inst.programDir() + u"/sk"_s;
     QVERIFY(QFile::copy(testsupport::sourceDir() + u"/tests/dbase/skarta-standin.sh"_s, program));
     QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner);
     const QString log = inst.programDir() + u"/args.log"_s;

@@ -16,7 +16,7 @@ class TFnavrhKS;
 
 // "Zobrazit" starts this program with the file's full path as one more argument; a missing
 // program shows nothing.
-inline constexpr settings::Key RecipeViewer{settings::IniKind::Module, u"Programy", u"Prohlizec", u"xdg-open"};
+inline constexpr const settings::Key &RecipeViewer = settings::keys::Prohlizec;
 
 class TFnavrhKS : public QDialog {
     Q_OBJECT
