@@ -7,11 +7,16 @@
 // - The panel sits below the lines grid; it shows itself (135 px high) while a line is edited and
 //   hides itself afterwards. The lines grid follows the line table's cursor (WorkTableModel).
 // - "zadávat procenta" and "Celkem" live on the header page "Směs" (the editor's); the panel reads
-//   them through LineEditorContext::percentMode and ::celkem at the moment it needs them.
+//   them through LineEditorContext::percentMode and ::celkem at the moment it needs them. The
+//   editor connects the check box's toggled() to percentModeChanged(): "%" of the line is enabled
+//   only while the box is checked (the editor does the same with "Celkem", its label and unit).
 // - stockPicker() is the content of the side channel: the editor calls
 //   stockCardChannel()->setContent(lineEditor->stockPicker()), gives showStockChannel (slide out
 //   800 px / slide back) in the context, and connects the channel's slidBack() to
 //   stockChannelSlidBack() so that the picker filter is switched off however the channel closes.
+//   "Uložit nastatevní sloupců" writes the stock grid with stockPicker()->saveColumnLayout(
+//   listtools::stockLayoutFile()) (register it with listtools::registerStockGridLayout); the
+//   picker reads pelmixiskl.slo itself when it is created.
 // - loadLists() is part of every opening (the stock list NactiSkl and the works list);
 //   closeLists() belongs to the list refresh.
 // - While isEditing() the editor disables the lines grid, "Přidat", "Opravit", "Zrušit", the
@@ -22,6 +27,7 @@
 //   skips the batch-field logic.
 #pragma once
 
+#include "linerules.h"
 #include "recipe.h"
 #include "stocklist.h"
 
@@ -90,6 +96,8 @@ public slots:
     void applyProposal(const recipe::Proposal &p);
     // The side channel went back (its own bar, or the picker's "Zpět").
     void stockChannelSlidBack();
+    // "zadávat procenta" was clicked: "%" follows the box.
+    void percentModeChanged();
 
 signals:
     void editingChanged(bool editing);
@@ -99,28 +107,35 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    friend class StockPicker;
     void beginEditing(bool isNew);
     void endEditing();
-    void loadFields();   // line -> panel
-    void storeFields();  // panel -> line edit buffer (Partie, Množství, mj, %)
-    void leaveBatchField();
+    void loadFields();                          // line -> panel
+    void setLineValues(const QVariantMap &values); // into the line's edit buffer
+    void fieldEdited(const QString &field, const QString &text);
+    bool leaveBatchField();                     // true when the line was filled
     void leavePercent();
-    void takeOverCard(const QVariantMap &card); // from the picker's "Převzít"
+    bool flushPending();                        // runs a field check the focus change queued
+    void pickerTakeOver();                      // "Převzít" of the picker
+    void takeOverCard(const QVariantMap &card);
+    void closePicker();
     void pickerBack();                          // the picker's "Zpět"
     void focusAfterTakeOver();
+    void showChannel(bool out);
     bool percentMode() const;
     double celkem() const;
+    bool tablesOpen() const;
     QList<QVariantMap> storedRows() const;
+    linerules::LineContext lineContext() const;
 
     std::unique_ptr<Ui::LineEditor> ui;
     Connection &m_conn;
     opening::WorkingTables &m_tables;
     LineEditorContext m_ctx;
-    StockPicker *m_picker = nullptr;
+    QPointer<StockPicker> m_picker;
     QList<QVariantMap> m_works;
     bool m_editing = false;
     bool m_isNew = false;
-    bool m_loading = false;
-    bool m_inBatchField = false;
+    bool m_pickerOpen = false;
+    bool m_batchPending = false;  // "Partie" was left; its check is queued
+    bool m_percentDirty = false;  // "%" was typed into and not left yet
 };
