@@ -1,7 +1,7 @@
 // The module menu: the suite's sibling modules by document type. Each executable's file name is
-// configuration, section [Moduly] of ./pelmixi.ini, key = document type; a name without a folder
-// is looked up in the program folder (any letter case). A module is started with the single
-// argument "modul" and is not waited for.
+// configuration ([Moduly] of ./pelmixi.ini, settings.h); a name without a folder is looked up in
+// the program folder (any letter case), then on the search path. A module is started with the
+// single argument "modul" and is not waited for.
 #pragma once
 
 #include "settings.h"
@@ -12,10 +12,10 @@
 namespace modules {
 
 struct ModuleEntry {
-    QString type;       // "PP", "VU", ...
-    QString caption;    // "PP - Příjemka přírody"
+    QString type; // "PP", "VU", ...
+    QString caption; // "PP - Příjemka přírody"
     QString actionName; // the menu item's object name
-    settings::Key key;  // [Moduly] <type>, default executable name
+    settings::Key key; // [Moduly] <type> with the default executable name
     bool separatorAfter = false;
 };
 

@@ -78,15 +78,14 @@ void SideChannel::slideBack()
 
 bool SideChannel::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_host && (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest) &&
-        isOut())
+    if (watched == m_host && (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest) && isOut())
         place();
     return QWidget::eventFilter(watched, event);
 }
 
 QSize SideChannel::sizeHint() const
 {
-    return {BarWidth, 100};
+    return { BarWidth, 100 };
 }
 
 void SideChannel::mousePressEvent(QMouseEvent *event)

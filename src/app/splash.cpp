@@ -70,7 +70,7 @@ QPixmap Splash::picture()
         for (int g = 0; g < 7; ++g) {
             const double y = y0 + 60 - g * 9;
             const QPointF c(x0 + lean * (PictureHeight - y) / (PictureHeight - y0), y);
-            for (int side : {-1, 1}) {
+            for (int side : { -1, 1 }) {
                 p.save();
                 p.translate(c + QPointF(side * 5, 0));
                 p.rotate(side * 30);
@@ -99,19 +99,19 @@ void Splash::drawTexts(QPainter &p) const
     QFont first(family, 20);
     p.setFont(first);
     p.setPen(Qt::black);
-    p.drawText(QRect(80, 205, 400, QFontMetrics(first).height()), Qt::AlignLeft | Qt::AlignTop,
-               QStringLiteral("krmné směsi"));
+    p.drawText(
+        QRect(80, 205, 400, QFontMetrics(first).height()), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("krmné směsi"));
 
     QFont second(family, 11);
     p.setFont(second);
     p.setPen(green);
     p.drawText(QRect(0, 237, 420, QFontMetrics(second).height()), Qt::AlignRight | Qt::AlignTop,
-               QStringLiteral("míchací protokol krmných směsí"));
+        QStringLiteral("míchací protokol krmných směsí"));
 
     QFont version(family, 7);
     p.setFont(version);
-    p.drawText(QRect(5, 5, PictureWidth - 10, QFontMetrics(version).height()), Qt::AlignLeft | Qt::AlignTop,
-               versionLine());
+    p.drawText(
+        QRect(5, 5, PictureWidth - 10, QFontMetrics(version).height()), Qt::AlignLeft | Qt::AlignTop, versionLine());
 
     QFont status(family, 8);
     p.setFont(status);

@@ -33,9 +33,9 @@ constexpr int LinesPanelOpenHeight = 405;
 
 QString priceListQuery()
 {
-    return documentlist::joinLines({QStringLiteral("select NOMENKLA, NAZEVOSIVA, MJ, DRUH, ODRUDA, STUPEN, DAN,"),
-                                    QStringLiteral(" NAZ_DRU, NAZ_ODRU, VAHAO, PC"), QStringLiteral(" from cenik"),
-                                    QStringLiteral("  order by NAZEVOSIVA")});
+    return documentlist::joinLines({ QStringLiteral("select NOMENKLA, NAZEVOSIVA, MJ, DRUH, ODRUDA, STUPEN, DAN,"),
+        QStringLiteral(" NAZ_DRU, NAZ_ODRU, VAHAO, PC"), QStringLiteral(" from cenik"),
+        QStringLiteral("  order by NAZEVOSIVA") });
 }
 
 void reportError(const std::exception &e)
@@ -144,7 +144,7 @@ void TForm1::setupGrids()
     m_linesModel = new ResultTableModel(this);
     m_linesModel->setColumns(documentlist::linesGridColumns());
 
-    for (QTableView *grid : {ui->suiDBGrid1, ui->suiDBGrid1r}) {
+    for (QTableView *grid : { ui->suiDBGrid1, ui->suiDBGrid1r }) {
         QFont bold = grid->font();
         bold.setBold(true);
         QPalette palette = grid->palette();
@@ -171,10 +171,10 @@ void TForm1::setupGrids()
     applyColumnWidths(ui->suiDBGrid1r, {});
 
     connect(ui->suiDBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current, const QModelIndex &previous) {
-                if (!m_selecting && current.row() != previous.row())
-                    refreshLines();
-            });
+        [this](const QModelIndex &current, const QModelIndex &previous) {
+            if (!m_selecting && current.row() != previous.row())
+                refreshLines();
+        });
     connect(ui->suiDBGrid1, &QTableView::doubleClicked, this, [this] { onOpravit(); });
 
     m_listPopup = new QMenu(ui->suiDBGrid1);
@@ -193,9 +193,8 @@ void TForm1::setupGrids()
     m_linesPopup->setObjectName(QStringLiteral("linesPopupMenu"));
     m_linesPopup->addAction(ui->Zobrazitsklkartu1);
     m_linesPopup->addAction(ui->Historiepartie1);
-    connect(ui->suiDBGrid1r, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
-        m_linesPopup->popup(ui->suiDBGrid1r->viewport()->mapToGlobal(pos));
-    });
+    connect(ui->suiDBGrid1r, &QWidget::customContextMenuRequested, this,
+        [this](const QPoint &pos) { m_linesPopup->popup(ui->suiDBGrid1r->viewport()->mapToGlobal(pos)); });
 }
 
 void TForm1::connectActions()
@@ -331,7 +330,8 @@ void TForm1::creationSteps()
     }
 
     if (!QDir().mkpath(paths::dataDir()))
-        messages::standardError(QStringLiteral("Nelze vytvořit složku %1.").arg(QDir::toNativeSeparators(paths::dataDir())));
+        messages::standardError(
+            QStringLiteral("Nelze vytvořit složku %1.").arg(QDir::toNativeSeparators(paths::dataDir())));
 }
 
 void TForm1::restoreWindowValues()
@@ -398,7 +398,8 @@ void TForm1::ensureSession()
 
 void TForm1::readSuiteSettings()
 {
-    const ResultSet r = appConnection().query(QStringLiteral("select KS_JAKNC,KS_vyrobky,zakl_mj,kontejnery_DO from tavrix"));
+    const ResultSet r
+        = appConnection().query(QStringLiteral("select KS_JAKNC,KS_vyrobky,zakl_mj,kontejnery_DO from tavrix"));
     if (r.isEmpty())
         throw std::runtime_error(
             QStringLiteral("Tabulka tavrix neobsahuje nastavení programu (KS_JAKNC, KS_vyrobky).").toStdString());
@@ -454,10 +455,7 @@ void TForm1::closeSplash()
 void TForm1::enableModuleEntries()
 {
     for (const modules::ModuleEntry &entry : modules::entries()) {
-        auto *action = ui->Moduly1->findChild<QAction *>(entry.actionName);
-        if (!action)
-            action = findChild<QAction *>(entry.actionName);
-        if (action)
+        if (auto *action = findChild<QAction *>(entry.actionName))
             action->setEnabled(entry.type != modules::ownType() && !modules::executablePath(entry.type).isEmpty());
     }
 }
@@ -603,8 +601,8 @@ void TForm1::applyColumnWidths(QTableView *grid, const QMap<QString, int> &kept)
             }
         }
         const int width = qMax(metrics.horizontalAdvance(QString(chars, QLatin1Char('0'))),
-                               QFontMetrics(grid->horizontalHeader()->font()).horizontalAdvance(name)) +
-                          10;
+                              QFontMetrics(grid->horizontalHeader()->font()).horizontalAdvance(name))
+            + 10;
         grid->setColumnWidth(c, width);
     }
 }
@@ -683,13 +681,13 @@ QSplitter *TForm1::splitter() const
 
 void TForm1::moveSplitterToBottom()
 {
-    ui->OvcSplitter1->setSizes({qMax(1, ui->OvcSplitter1->height()), 0});
+    ui->OvcSplitter1->setSizes({ qMax(1, ui->OvcSplitter1->height()), 0 });
 }
 
 void TForm1::setListSectionHeight(int height)
 {
     const int total = qMax(ui->OvcSplitter1->height(), height);
-    ui->OvcSplitter1->setSizes({height, total - height});
+    ui->OvcSplitter1->setSizes({ height, total - height });
 }
 
 SideChannel *TForm1::stockCardChannel() const
@@ -705,8 +703,8 @@ SideChannel *TForm1::priceListChannel() const
 void TForm1::setEditing(bool editing)
 {
     m_editing = editing;
-    for (QAction *action : {ui->Novdoklad1, ui->Opravit1, ui->Tiskdokladu1, ui->Stedisko1, ui->Smazatnastavenssloupc1,
-                            ui->Kontrolanovverze1})
+    for (QAction *action : { ui->Novdoklad1, ui->Opravit1, ui->Tiskdokladu1, ui->Stedisko1, ui->Smazatnastavenssloupc1,
+             ui->Kontrolanovverze1 })
         action->setEnabled(!editing);
     ui->Moduly1->setEnabled(!editing);
     ui->suiComboBoxRok->setEnabled(!editing);
@@ -792,8 +790,8 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto *key = static_cast<QKeyEvent *>(event);
         auto *widget = static_cast<QWidget *>(watched);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier &&
-            widget->window() == this && widget->hasFocus()) {
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier
+            && widget->window() == this && widget->hasFocus()) {
             focusNextChild();
             return true;
         }

@@ -8,6 +8,7 @@
 #include "messagedialog.h"
 #include "resultset.h"
 #include "settings.h"
+#include "splash.h"
 #include "sqllog.h"
 
 #include <QElapsedTimer>
@@ -26,10 +27,9 @@ class QSplitter;
 class QTableView;
 class ResultTableModel;
 class SideChannel;
-class Splash;
 
 struct StartOptions {
-    QString firstArgument;     // the suite's modules pass "modul": no access prompt, no splash wait
+    QString firstArgument; // the suite's modules pass "modul": no access prompt, no splash wait
     int splashMinimumMs = 5000; // the splash stays at least this long when there is no argument
 };
 
@@ -54,15 +54,15 @@ public:
         std::function<void(bool atStart)> updateCheck;
         std::function<void()> loadColumnLayouts; // creation step
         std::function<void()> saveColumnLayouts; // "Uložit nastatevní sloupců"
-        std::function<void()> restoreFilter;     // after-show step, before the first list
-        std::function<void()> newDocument;       // "Nový doklad", once the suite settings are known
-        std::function<void()> openDocument;      // "Opravit" and the list's double-click, likewise
-        std::function<void()> leaveEditor;       // first step of the return to the list
-        std::function<void()> printDocument;     // "Tisk dokladu"
-        std::function<void()> printProtocol;     // "Tisk míchacího protokolu"
-        std::function<void()> printSampleLabel;  // "Tisk štítku na vzorek"
-        std::function<void()> printPalletLabel;  // "Tisk štítku na paletu"
-        std::function<void(const QVariantMap &line)> showStockCard;   // "Zobrazit skl. kartu"
+        std::function<void()> restoreFilter; // after-show step, before the first list
+        std::function<void()> newDocument; // "Nový doklad", once the suite settings are known
+        std::function<void()> openDocument; // "Opravit" and the list's double-click, likewise
+        std::function<void()> leaveEditor; // first step of the return to the list
+        std::function<void()> printDocument; // "Tisk dokladu"
+        std::function<void()> printProtocol; // "Tisk míchacího protokolu"
+        std::function<void()> printSampleLabel; // "Tisk štítku na vzorek"
+        std::function<void()> printPalletLabel; // "Tisk štítku na paletu"
+        std::function<void(const QVariantMap &line)> showStockCard; // "Zobrazit skl. kartu"
         std::function<void(const QVariantMap &line)> showBatchHistory; // "Historie partie"
     };
     Hooks hooks;

@@ -7,8 +7,8 @@
 
 #include <QLineEdit>
 
-static constexpr Qt::WindowFlags dialogFlags =
-    Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+static constexpr Qt::WindowFlags dialogFlags
+    = Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
 
 TFstredi::TFstredi(const QString &current, QWidget *parent)
     : QDialog(parent, dialogFlags)

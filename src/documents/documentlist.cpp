@@ -35,8 +35,8 @@ QString joinLines(const QStringList &lines)
 
 QStringList linesQueryLines(const QString &cislodokla)
 {
-    return {QStringLiteral("select pelmixi.* from pelmixi"), QStringLiteral(" where cislodokla = ") + sqlQuote(cislodokla),
-            QStringLiteral(" and pelmixi.smes = 0")};
+    return { QStringLiteral("select pelmixi.* from pelmixi"),
+        QStringLiteral(" where cislodokla = ") + sqlQuote(cislodokla), QStringLiteral(" and pelmixi.smes = 0") };
 }
 
 QString listCaption(const QString &filterCondition, const QString &filterDescription)
@@ -49,7 +49,7 @@ QString listCaption(const QString &filterCondition, const QString &filterDescrip
 
 QStringList yearItems(int currentYear)
 {
-    QStringList items{QStringLiteral("Vše")};
+    QStringList items { QStringLiteral("Vše") };
     for (int year = qMax(currentYear, 2020); year >= 2017; --year)
         items << QString::number(year);
     return items;
@@ -65,21 +65,21 @@ RowShade rowShade(const QVariant &nc, int ksJaknc)
 
 const QList<GridColumn> &linesGridColumns()
 {
-    static const QList<GridColumn> columns{
-        {QStringLiteral("PARTIECELA"), QStringLiteral("Partie"), 100, false},
-        {QStringLiteral("LOMENI"), {}, 20, false},
-        {QStringLiteral("NOMENKLA"), QStringLiteral("Nomenklatura"), 95, false},
-        {QStringLiteral("NAZEVOSIVA"), {}, 220, false},
-        {QStringLiteral("MNOZSTVI"), QStringLiteral("Množství"), 60, true},
-        {QStringLiteral("MJ"), {}, 25, false},
-        {QStringLiteral("PR"), QStringLiteral("Procento"), 55, false},
-        {QStringLiteral("NC"), {}, 80, true},
-        {QStringLiteral("ULC"), QStringLiteral("Šarže"), 150, false},
-        {QStringLiteral("DRUH"), {}, 0, false},
-        {QStringLiteral("ODRUDA"), {}, 0, false},
-        {QStringLiteral("STUPEN"), {}, 0, false},
-        {QStringLiteral("NAZ_DRU"), {}, 0, false},
-        {QStringLiteral("NAZ_ODRU"), {}, 0, false},
+    static const QList<GridColumn> columns {
+        { QStringLiteral("PARTIECELA"), QStringLiteral("Partie"), 100, false },
+        { QStringLiteral("LOMENI"), {}, 20, false },
+        { QStringLiteral("NOMENKLA"), QStringLiteral("Nomenklatura"), 95, false },
+        { QStringLiteral("NAZEVOSIVA"), {}, 220, false },
+        { QStringLiteral("MNOZSTVI"), QStringLiteral("Množství"), 60, true },
+        { QStringLiteral("MJ"), {}, 25, false },
+        { QStringLiteral("PR"), QStringLiteral("Procento"), 55, false },
+        { QStringLiteral("NC"), {}, 80, true },
+        { QStringLiteral("ULC"), QStringLiteral("Šarže"), 150, false },
+        { QStringLiteral("DRUH"), {}, 0, false },
+        { QStringLiteral("ODRUDA"), {}, 0, false },
+        { QStringLiteral("STUPEN"), {}, 0, false },
+        { QStringLiteral("NAZ_DRU"), {}, 0, false },
+        { QStringLiteral("NAZ_ODRU"), {}, 0, false },
     };
     return columns;
 }

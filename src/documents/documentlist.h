@@ -17,7 +17,7 @@ QString defaultOrderClause();
 // What the list shows: one cost centre, optionally one year, optionally the operator's filter.
 struct ListScope {
     QString costCentre;
-    QString year;            // empty: all years ("Vše")
+    QString year; // empty: all years ("Vše")
     QString filterCondition; // empty or "where ..."
     QString orderClause = defaultOrderClause();
 };
@@ -41,7 +41,7 @@ QStringList yearItems(int currentYear);
 // Background of a list row that is not selected, by the mix price and the suite's KS_JAKNC.
 enum class RowShade { Normal, Red, Rose };
 RowShade rowShade(const QVariant &nc, int ksJaknc);
-inline constexpr unsigned RedRgb = 0xFF0000;  // 255, 0, 0
+inline constexpr unsigned RedRgb = 0xFF0000; // 255, 0, 0
 inline constexpr unsigned RoseRgb = 0xF8BEBE; // 248, 190, 190
 
 // A column of the lines grid under the list: field, title (the field's name when empty),

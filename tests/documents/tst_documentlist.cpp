@@ -39,12 +39,11 @@ void TestDocumentList::initTestCase()
     testsupport::createDatabase(database, false);
     db = std::make_unique<Connection>(testsupport::serverParams(database));
     db->execute(QStringLiteral("set @@session.sql_mode=\"\""));
-    db->execute(QStringLiteral(
-        "INSERT INTO pelmixi (cislodokla, stredisko, smes, rokd, nc) VALUES "
-        "('1810100001', '101', '1', '2018', 1), ('1810100001', '101', '0', '2018', 2),"
-        "('1910100001', '101', '1', '2019', 0), ('1810100002', '101', '1', '2018', 3),"
-        "('26Q1200001', '1''2', '1', '2026', 1), ('26B1200001', '1\\\\2', '1', '2026', 1),"
-        "('2610200001', '102', '1', '2026', 1)"));
+    db->execute(QStringLiteral("INSERT INTO pelmixi (cislodokla, stredisko, smes, rokd, nc) VALUES "
+                               "('1810100001', '101', '1', '2018', 1), ('1810100001', '101', '0', '2018', 2),"
+                               "('1910100001', '101', '1', '2019', 0), ('1810100002', '101', '1', '2018', 3),"
+                               "('26Q1200001', '1''2', '1', '2026', 1), ('26B1200001', '1\\\\2', '1', '2026', 1),"
+                               "('2610200001', '102', '1', '2026', 1)"));
 }
 
 void TestDocumentList::listQuery_data()
@@ -56,29 +55,41 @@ void TestDocumentList::listQuery_data()
     QTest::addColumn<QStringList>("lines");
 
     const QString order = defaultOrderClause();
-    QTest::newRow("all years") << "101" << "" << "" << order
-                               << QStringList{QStringLiteral("select * from pelmixi"), QString(),
-                                              QStringLiteral(" where stredisko = '101'"), QStringLiteral(" and smes = 1"),
-                                              QStringLiteral("order by cislodokla  DESC")};
-    QTest::newRow("year 2018") << "101" << "2018" << "" << order
-                               << QStringList{QStringLiteral("select * from pelmixi"), QString(),
-                                              QStringLiteral(" where stredisko = '101'"), QStringLiteral(" and smes = 1"),
-                                              QStringLiteral(" AND rokd = '2018'"),
-                                              QStringLiteral("order by cislodokla  DESC")};
+    QTest::newRow("all years") << "101"
+                               << ""
+                               << "" << order
+                               << QStringList { QStringLiteral("select * from pelmixi"), QString(),
+                                      QStringLiteral(" where stredisko = '101'"), QStringLiteral(" and smes = 1"),
+                                      QStringLiteral("order by cislodokla  DESC") };
+    QTest::newRow("year 2018") << "101"
+                               << "2018"
+                               << "" << order
+                               << QStringList { QStringLiteral("select * from pelmixi"), QString(),
+                                      QStringLiteral(" where stredisko = '101'"), QStringLiteral(" and smes = 1"),
+                                      QStringLiteral(" AND rokd = '2018'"),
+                                      QStringLiteral("order by cislodokla  DESC") };
     QTest::newRow("filter on the number")
-        << "101" << "" << "where cislodokla = '1810100001'" << order
-        << QStringList{QStringLiteral("select * from pelmixi"), QStringLiteral("where cislodokla = '1810100001'"),
-                       QStringLiteral(" AND stredisko = '101'"), QStringLiteral(" and smes = 1"),
-                       QStringLiteral("order by cislodokla  DESC")};
+        << "101"
+        << ""
+        << "where cislodokla = '1810100001'" << order
+        << QStringList { QStringLiteral("select * from pelmixi"), QStringLiteral("where cislodokla = '1810100001'"),
+               QStringLiteral(" AND stredisko = '101'"), QStringLiteral(" and smes = 1"),
+               QStringLiteral("order by cislodokla  DESC") };
     QTest::newRow("quote in the cost centre")
-        << "1'2" << "" << "" << order
-        << QStringList{QStringLiteral("select * from pelmixi"), QString(), QStringLiteral(" where stredisko = '1''2'"),
-                       QStringLiteral(" and smes = 1"), QStringLiteral("order by cislodokla  DESC")};
+        << "1'2"
+        << ""
+        << "" << order
+        << QStringList { QStringLiteral("select * from pelmixi"), QString(),
+               QStringLiteral(" where stredisko = '1''2'"), QStringLiteral(" and smes = 1"),
+               QStringLiteral("order by cislodokla  DESC") };
     QTest::newRow("filter, year and another order")
-        << "102" << "2026" << "where nc >= 1" << "order by nc DESC"
-        << QStringList{QStringLiteral("select * from pelmixi"), QStringLiteral("where nc >= 1"),
-                       QStringLiteral(" AND stredisko = '102'"), QStringLiteral(" and smes = 1"),
-                       QStringLiteral(" AND rokd = '2026'"), QStringLiteral("order by nc DESC")};
+        << "102"
+        << "2026"
+        << "where nc >= 1"
+        << "order by nc DESC"
+        << QStringList { QStringLiteral("select * from pelmixi"), QStringLiteral("where nc >= 1"),
+               QStringLiteral(" AND stredisko = '102'"), QStringLiteral(" and smes = 1"),
+               QStringLiteral(" AND rokd = '2026'"), QStringLiteral("order by nc DESC") };
 }
 
 void TestDocumentList::listQuery()
@@ -88,7 +99,7 @@ void TestDocumentList::listQuery()
     QFETCH(QString, filter);
     QFETCH(QString, order);
     QFETCH(QStringList, lines);
-    QCOMPARE(listQueryLines(ListScope{costCentre, year, filter, order}), lines);
+    QCOMPARE(listQueryLines(ListScope { costCentre, year, filter, order }), lines);
 }
 
 void TestDocumentList::listQueryFindsRows_data()
@@ -97,15 +108,38 @@ void TestDocumentList::listQueryFindsRows_data()
     QTest::addColumn<QString>("year");
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("numbers"); // separated by blanks
-    QTest::newRow("all years, newest first")
-        << "101" << "" << "" << "1910100001 1810100002 1810100001";
-    QTest::newRow("one year") << "101" << "2018" << "" << "1810100002 1810100001";
-    QTest::newRow("a year without documents") << "101" << "2020" << "" << "";
-    QTest::newRow("filtered") << "101" << "" << "where nc = 0" << "1910100001";
-    QTest::newRow("single quote") << "1'2" << "" << "" << "26Q1200001";
-    QTest::newRow("backslash") << "1\\2" << "" << "" << "26B1200001";
-    QTest::newRow("quote and backslash are not confused") << "1\\'" << "" << "" << "";
-    QTest::newRow("unknown cost centre") << "999" << "" << "" << "";
+    QTest::newRow("all years, newest first") << "101"
+                                             << ""
+                                             << ""
+                                             << "1910100001 1810100002 1810100001";
+    QTest::newRow("one year") << "101"
+                              << "2018"
+                              << ""
+                              << "1810100002 1810100001";
+    QTest::newRow("a year without documents") << "101"
+                                              << "2020"
+                                              << ""
+                                              << "";
+    QTest::newRow("filtered") << "101"
+                              << ""
+                              << "where nc = 0"
+                              << "1910100001";
+    QTest::newRow("single quote") << "1'2"
+                                  << ""
+                                  << ""
+                                  << "26Q1200001";
+    QTest::newRow("backslash") << "1\\2"
+                               << ""
+                               << ""
+                               << "26B1200001";
+    QTest::newRow("quote and backslash are not confused") << "1\\'"
+                                                          << ""
+                                                          << ""
+                                                          << "";
+    QTest::newRow("unknown cost centre") << "999"
+                                         << ""
+                                         << ""
+                                         << "";
 }
 
 void TestDocumentList::listQueryFindsRows()
@@ -114,7 +148,7 @@ void TestDocumentList::listQueryFindsRows()
     QFETCH(QString, year);
     QFETCH(QString, filter);
     QFETCH(QString, numbers);
-    const ResultSet r = db->query(joinLines(listQueryLines(ListScope{costCentre, year, filter})));
+    const ResultSet r = db->query(joinLines(listQueryLines(ListScope { costCentre, year, filter })));
     QStringList found;
     for (int i = 0; i < r.rowCount(); ++i)
         found << r.text(i, QStringLiteral("cislodokla"));
@@ -127,12 +161,13 @@ void TestDocumentList::listQueryFindsRows()
 void TestDocumentList::linesQuery()
 {
     QCOMPARE(linesQueryLines(QStringLiteral("1810100001")),
-             QStringList({QStringLiteral("select pelmixi.* from pelmixi"), QStringLiteral(" where cislodokla = '1810100001'"),
-                          QStringLiteral(" and pelmixi.smes = 0")}));
+        QStringList({ QStringLiteral("select pelmixi.* from pelmixi"),
+            QStringLiteral(" where cislodokla = '1810100001'"), QStringLiteral(" and pelmixi.smes = 0") }));
     const ResultSet r = db->query(joinLines(linesQueryLines(QStringLiteral("1810100001"))));
     QCOMPARE(r.rowCount(), 1);
     QCOMPARE(r.number(0, QStringLiteral("nc")), 2.0);
-    QCOMPARE(linesQueryLines(QStringLiteral("x' or '1'='1")).at(1), QStringLiteral(" where cislodokla = 'x'' or ''1''=''1'"));
+    QCOMPARE(linesQueryLines(QStringLiteral("x' or '1'='1")).at(1),
+        QStringLiteral(" where cislodokla = 'x'' or ''1''=''1'"));
     QCOMPARE(db->query(joinLines(linesQueryLines(QStringLiteral("x' or '1'='1")))).rowCount(), 0);
 }
 
@@ -140,18 +175,19 @@ void TestDocumentList::caption()
 {
     QCOMPARE(listCaption(QString(), QStringLiteral("Žádný filtr")), QStringLiteral("Seznam dokladů Krmné směsi"));
     QCOMPARE(listCaption(QStringLiteral("where nc = 0"), QStringLiteral("nc = 0")),
-             QStringLiteral("Seznam dokladů Krmné směsi - filtr: nc = 0"));
+        QStringLiteral("Seznam dokladů Krmné směsi - filtr: nc = 0"));
 }
 
 void TestDocumentList::yearItemsReachCurrentYear()
 {
-    QCOMPARE(yearItems(2026), QStringList({QStringLiteral("Vše"), QStringLiteral("2026"), QStringLiteral("2025"),
-                                           QStringLiteral("2024"), QStringLiteral("2023"), QStringLiteral("2022"),
-                                           QStringLiteral("2021"), QStringLiteral("2020"), QStringLiteral("2019"),
-                                           QStringLiteral("2018"), QStringLiteral("2017")}));
+    QCOMPARE(yearItems(2026),
+        QStringList({ QStringLiteral("Vše"), QStringLiteral("2026"), QStringLiteral("2025"), QStringLiteral("2024"),
+            QStringLiteral("2023"), QStringLiteral("2022"), QStringLiteral("2021"), QStringLiteral("2020"),
+            QStringLiteral("2019"), QStringLiteral("2018"), QStringLiteral("2017") }));
     // The fixed items stay even on a machine whose clock is behind.
-    QCOMPARE(yearItems(2019), QStringList({QStringLiteral("Vše"), QStringLiteral("2020"), QStringLiteral("2019"),
-                                           QStringLiteral("2018"), QStringLiteral("2017")}));
+    QCOMPARE(yearItems(2019),
+        QStringList({ QStringLiteral("Vše"), QStringLiteral("2020"), QStringLiteral("2019"), QStringLiteral("2018"),
+            QStringLiteral("2017") }));
 }
 
 void TestDocumentList::rowShade_data()

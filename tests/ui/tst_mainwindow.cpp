@@ -26,8 +26,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
@@ -87,12 +87,12 @@ void execute(const QString &sql)
 
 StartOptions modul()
 {
-    return StartOptions{QStringLiteral("modul"), 0};
+    return StartOptions { QStringLiteral("modul"), 0 };
 }
 
 StartOptions operatorStart()
 {
-    return StartOptions{QString(), 0};
+    return StartOptions { QString(), 0 };
 }
 
 QStringList columnTitles(const QTableView *grid)
@@ -206,8 +206,8 @@ void TestMainWindow::cleanup()
 void TestMainWindow::firstStartUsesDesignValues()
 {
     Connection c(testsupport::serverParams(database));
-    const QString startRows =
-        QStringLiteral("select count(*) from historiem where modul = 'Krmné směsi' and stredisko = '' and pc = '00'");
+    const QString startRows
+        = QStringLiteral("select count(*) from historiem where modul = 'Krmné směsi' and stredisko = '' and pc = '00'");
     const int before = c.scalar(startRows).toInt();
     TForm1 w(modul());
     testsupport::MessageRecorder rec;
@@ -221,10 +221,11 @@ void TestMainWindow::firstStartUsesDesignValues()
     QVERIFY(!w.showLines());
     QCOMPARE(w.linesPanelHeight(), 0);
     QCOMPARE(w.lastListQueryLines(),
-             QStringList({QStringLiteral("select * from pelmixi"), QString(), QStringLiteral(" where stredisko = '999'"),
-                          QStringLiteral(" and smes = 1"), QStringLiteral("order by cislodokla  DESC")}));
+        QStringList({ QStringLiteral("select * from pelmixi"), QString(), QStringLiteral(" where stredisko = '999'"),
+            QStringLiteral(" and smes = 1"), QStringLiteral("order by cislodokla  DESC") }));
     QCOMPARE(w.listModel()->rowCount(), 0);
-    QCOMPARE(w.findChild<QLabel *>(QStringLiteral("listCaption"))->text(), QStringLiteral("Seznam dokladů Krmné směsi"));
+    QCOMPARE(
+        w.findChild<QLabel *>(QStringLiteral("listCaption"))->text(), QStringLiteral("Seznam dokladů Krmné směsi"));
     QCOMPARE(w.cisloPC(), QStringLiteral("00"));
     QVERIFY(w.suiteSettingsRead());
     QCOMPARE(w.ksJaknc(), 1);
@@ -236,7 +237,7 @@ void TestMainWindow::firstStartUsesDesignValues()
     // The list fills the area: the editor section has no height.
     QCOMPARE(w.splitter()->sizes().value(1), 0);
     QCOMPARE(IniFile(paths::moduleIni()).readString(QStringLiteral("Dnes"), QStringLiteral("Datum")),
-             QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+        QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
     // The start was recorded with the module's name and no cost centre yet.
     QCOMPARE(c.scalar(startRows).toInt(), before + 1);
 }
@@ -244,27 +245,28 @@ void TestMainWindow::firstStartUsesDesignValues()
 void TestMainWindow::menusAndShortcuts()
 {
     TForm1 w(modul());
-    const QList<QStringList> expected{
-        {QStringLiteral("Novdoklad1"), QStringLiteral("Nový doklad"), QStringLiteral("Ctrl+N")},
-        {QStringLiteral("Opravit1"), QStringLiteral("Opravit"), QStringLiteral("Ctrl+O")},
-        {QStringLiteral("Tiskdokladu1"), QStringLiteral("Tisk dokladu"), QStringLiteral("Ctrl+T")},
-        {QStringLiteral("Tiskmchachoprotokolu1"), QStringLiteral("Tisk míchacího protokolu"), QStringLiteral("Ctrl+M")},
-        {QStringLiteral("Tiskttkunavzorek1"), QStringLiteral("Tisk štítku na vzorek"), QStringLiteral("Ctrl+I")},
-        {QStringLiteral("Tiskttkunapaletu1"), QStringLiteral("Tisk štítku na paletu"), QStringLiteral("Ctrl+P")},
-        {QStringLiteral("Konec1"), QStringLiteral("Konec"), QString()},
-        {QStringLiteral("Stedisko1"), QStringLiteral("Středisko"), QStringLiteral("Ctrl+S")},
-        {QStringLiteral("Stediska1"), QStringLiteral("Střediska"), QString()},
-        {QStringLiteral("Nastavenprogramu1"), QStringLiteral("Nastavení programu"), QString()},
-        {QStringLiteral("Smazatnastavenssloupc1"), QStringLiteral("Smazat nastavení ssloupců"), QString()},
-        {QStringLiteral("Uloitnastatevnsloupc1"), QStringLiteral("Uložit nastatevní sloupců"), QString()},
-        {QStringLiteral("Kontrolanovverze1"), QStringLiteral("Kontrola nové verze"), QString()},
-        {QStringLiteral("Mstnnpovda1"), QStringLiteral("Místní nápověda"), QString()},
-        {QStringLiteral("Popisprogramu1"), QStringLiteral("Popis programu"), QString()},
-        {QStringLiteral("Oprogramu1"), QStringLiteral("O programu"), QString()},
-        {QStringLiteral("Opravdu1"), QStringLiteral("Opravdu"), QString()},
-        {QStringLiteral("Zobrazovatdkydokladu1"), QStringLiteral("Zobrazovat řádky dokladu"), QString()},
-        {QStringLiteral("Zobrazitsklkartu1"), QStringLiteral("Zobrazit skl. kartu"), QString()},
-        {QStringLiteral("Historiepartie1"), QStringLiteral("Historie partie"), QString()},
+    const QList<QStringList> expected {
+        { QStringLiteral("Novdoklad1"), QStringLiteral("Nový doklad"), QStringLiteral("Ctrl+N") },
+        { QStringLiteral("Opravit1"), QStringLiteral("Opravit"), QStringLiteral("Ctrl+O") },
+        { QStringLiteral("Tiskdokladu1"), QStringLiteral("Tisk dokladu"), QStringLiteral("Ctrl+T") },
+        { QStringLiteral("Tiskmchachoprotokolu1"), QStringLiteral("Tisk míchacího protokolu"),
+            QStringLiteral("Ctrl+M") },
+        { QStringLiteral("Tiskttkunavzorek1"), QStringLiteral("Tisk štítku na vzorek"), QStringLiteral("Ctrl+I") },
+        { QStringLiteral("Tiskttkunapaletu1"), QStringLiteral("Tisk štítku na paletu"), QStringLiteral("Ctrl+P") },
+        { QStringLiteral("Konec1"), QStringLiteral("Konec"), QString() },
+        { QStringLiteral("Stedisko1"), QStringLiteral("Středisko"), QStringLiteral("Ctrl+S") },
+        { QStringLiteral("Stediska1"), QStringLiteral("Střediska"), QString() },
+        { QStringLiteral("Nastavenprogramu1"), QStringLiteral("Nastavení programu"), QString() },
+        { QStringLiteral("Smazatnastavenssloupc1"), QStringLiteral("Smazat nastavení ssloupců"), QString() },
+        { QStringLiteral("Uloitnastatevnsloupc1"), QStringLiteral("Uložit nastatevní sloupců"), QString() },
+        { QStringLiteral("Kontrolanovverze1"), QStringLiteral("Kontrola nové verze"), QString() },
+        { QStringLiteral("Mstnnpovda1"), QStringLiteral("Místní nápověda"), QString() },
+        { QStringLiteral("Popisprogramu1"), QStringLiteral("Popis programu"), QString() },
+        { QStringLiteral("Oprogramu1"), QStringLiteral("O programu"), QString() },
+        { QStringLiteral("Opravdu1"), QStringLiteral("Opravdu"), QString() },
+        { QStringLiteral("Zobrazovatdkydokladu1"), QStringLiteral("Zobrazovat řádky dokladu"), QString() },
+        { QStringLiteral("Zobrazitsklkartu1"), QStringLiteral("Zobrazit skl. kartu"), QString() },
+        { QStringLiteral("Historiepartie1"), QStringLiteral("Historie partie"), QString() },
     };
     for (const QStringList &e : expected) {
         auto *action = w.findChild<QAction *>(e.at(0));
@@ -275,17 +277,18 @@ void TestMainWindow::menusAndShortcuts()
     QStringList titles;
     for (QAction *a : w.menuBar()->actions())
         titles << a->text();
-    QCOMPARE(titles, QStringList({QStringLiteral("Hlavní nabídka"), QStringLiteral("Uživatel"), QStringLiteral("Servis"),
-                                  QStringLiteral("Moduly"), QStringLiteral("Pomoc"), QStringLiteral("Konec")}));
+    QCOMPARE(titles,
+        QStringList({ QStringLiteral("Hlavní nabídka"), QStringLiteral("Uživatel"), QStringLiteral("Servis"),
+            QStringLiteral("Moduly"), QStringLiteral("Pomoc"), QStringLiteral("Konec") }));
     QStringList moduleCaptions;
     for (QAction *a : w.findChild<QMenu *>(QStringLiteral("Moduly1"))->actions())
         moduleCaptions << (a->isSeparator() ? QStringLiteral("-") : a->text());
     QCOMPARE(moduleCaptions,
-             QStringList({QStringLiteral("PP - Příjemka přírody"), QStringLiteral("VU - Výkaz o úpravě osiva"),
-                          QStringLiteral("VO - Výdejka odpadů"), QStringLiteral("-"), QStringLiteral("PV - Příjemka, výkup"),
-                          QStringLiteral("DL - Dodací list"), QStringLiteral("VN - Výdejka, návratka"), QStringLiteral("-"),
-                          QStringLiteral("SK - Skladová karta"), QStringLiteral("VP - Vnitropodnik"),
-                          QStringLiteral("KA - Kalkulace"), QStringLiteral("SM - Směsi"), QStringLiteral("KS - Krmné směsi")}));
+        QStringList({ QStringLiteral("PP - Příjemka přírody"), QStringLiteral("VU - Výkaz o úpravě osiva"),
+            QStringLiteral("VO - Výdejka odpadů"), QStringLiteral("-"), QStringLiteral("PV - Příjemka, výkup"),
+            QStringLiteral("DL - Dodací list"), QStringLiteral("VN - Výdejka, návratka"), QStringLiteral("-"),
+            QStringLiteral("SK - Skladová karta"), QStringLiteral("VP - Vnitropodnik"),
+            QStringLiteral("KA - Kalkulace"), QStringLiteral("SM - Směsi"), QStringLiteral("KS - Krmné směsi") }));
     // The control panel: eight permanently disabled buttons and "konec".
     int undefined = 0;
     for (QPushButton *b : w.findChild<QWidget *>(QStringLiteral("controlPanel"))->findChildren<QPushButton *>()) {
@@ -309,14 +312,30 @@ void TestMainWindow::accessPrompt_data()
     QTest::addColumn<bool>("prompted");
     QTest::addColumn<bool>("opens");
 
-    QTest::newRow("modul, no prompt") << "modul" << "Heslo1" << "" << false << true;
-    QTest::newRow("nothing configured") << "" << "" << "" << false << true;
-    QTest::newRow("configured password") << "" << "Heslo1" << "Heslo1" << true << true;
-    QTest::newRow("master password") << "" << "Heslo1" << "908613" << true << true;
-    QTest::newRow("other letter case") << "" << "Heslo1" << "heslo1" << true << false;
-    QTest::newRow("trailing blank") << "" << "Heslo1" << "Heslo1 " << true << false;
-    QTest::newRow("nothing entered") << "" << "Heslo1" << "" << true << false;
-    QTest::newRow("Zpět") << "" << "Heslo1" << "<Zpět>" << true << false;
+    QTest::newRow("modul, no prompt") << "modul"
+                                      << "Heslo1"
+                                      << "" << false << true;
+    QTest::newRow("nothing configured") << ""
+                                        << ""
+                                        << "" << false << true;
+    QTest::newRow("configured password") << ""
+                                         << "Heslo1"
+                                         << "Heslo1" << true << true;
+    QTest::newRow("master password") << ""
+                                     << "Heslo1"
+                                     << "908613" << true << true;
+    QTest::newRow("other letter case") << ""
+                                       << "Heslo1"
+                                       << "heslo1" << true << false;
+    QTest::newRow("trailing blank") << ""
+                                    << "Heslo1"
+                                    << "Heslo1 " << true << false;
+    QTest::newRow("nothing entered") << ""
+                                     << "Heslo1"
+                                     << "" << true << false;
+    QTest::newRow("Zpět") << ""
+                          << "Heslo1"
+                          << "<Zpět>" << true << false;
 }
 
 void TestMainWindow::accessPrompt()
@@ -329,7 +348,7 @@ void TestMainWindow::accessPrompt()
 
     inst->writeSuiteIni(QStringLiteral("Tavrix"), QStringLiteral("Password"), configured);
     inst->writeModuleIni(QStringLiteral("TForm1"), QStringLiteral("Label1_Caption"), QStringLiteral("101"));
-    TForm1 w(StartOptions{argument, 60000});
+    TForm1 w(StartOptions { argument, 60000 });
     auto seen = std::make_shared<bool>(false);
     auto details = std::make_shared<QStringList>();
     onWindow(QStringLiteral("heslo"), [seen, details, entry](QWidget *dialog) {
@@ -371,7 +390,7 @@ void TestMainWindow::accessPrompt()
 void TestMainWindow::splashClosesAfterTheList()
 {
     {
-        TForm1 w(StartOptions{QString(), 60000});
+        TForm1 w(StartOptions { QString(), 60000 });
         QVERIFY(w.startUp());
         QApplication::processEvents();
         QPointer<Splash> splash = w.splash();
@@ -385,7 +404,7 @@ void TestMainWindow::splashClosesAfterTheList()
         w.close();
         QTRY_VERIFY(!splash);
     }
-    TForm1 w(StartOptions{QString(), 0});
+    TForm1 w(StartOptions { QString(), 0 });
     QVERIFY(w.startUp());
     QTRY_VERIFY(!w.splash());
 }
@@ -408,9 +427,9 @@ void TestMainWindow::costCentreChoiceRebuildsList()
     inst->writeModuleIni(QStringLiteral("TForm1"), QStringLiteral("Label1_Caption"), QStringLiteral("101"));
     TForm1 w(modul());
     QVERIFY(w.startUp());
-    QCOMPARE(listNumbers(w), QStringList({QStringLiteral("2601010004"), QStringLiteral("2601010003"),
-                                          QStringLiteral("2601010002"), QStringLiteral("2601010001"),
-                                          QStringLiteral("2501010001")}));
+    QCOMPARE(listNumbers(w),
+        QStringList({ QStringLiteral("2601010004"), QStringLiteral("2601010003"), QStringLiteral("2601010002"),
+            QStringLiteral("2601010001"), QStringLiteral("2501010001") }));
 
     auto items = std::make_shared<QStringList>();
     onWindow(QStringLiteral("TFstredi"), [items](QWidget *dialog) {
@@ -422,11 +441,12 @@ void TestMainWindow::costCentreChoiceRebuildsList()
         clickButton(dialog, QStringLiteral("OK"));
     });
     w.findChild<QAction *>(QStringLiteral("Stedisko1"))->trigger();
-    QCOMPARE(*items, QStringList({QStringLiteral("101"), QStringLiteral("102"), QStringLiteral("12"),
-                                  QStringLiteral("101"), QStringLiteral("Vyber číslo střediska"), QStringLiteral("60")}));
+    QCOMPARE(*items,
+        QStringList({ QStringLiteral("101"), QStringLiteral("102"), QStringLiteral("12"), QStringLiteral("101"),
+            QStringLiteral("Vyber číslo střediska"), QStringLiteral("60") }));
     QCOMPARE(w.costCentre(), QStringLiteral("102"));
     QCOMPARE(w.lastListQueryLines().at(2), QStringLiteral(" where stredisko = '102'"));
-    QCOMPARE(listNumbers(w), QStringList({QStringLiteral("2601020001")}));
+    QCOMPARE(listNumbers(w), QStringList({ QStringLiteral("2601020001") }));
 
     // A typed code that is not in the list is taken as it stands.
     onWindow(QStringLiteral("TFstredi"), [](QWidget *dialog) {
@@ -463,7 +483,7 @@ void TestMainWindow::quotedCostCentreFindsItsRows()
     QVERIFY(w.startUp());
     QVERIFY(rec.shown.isEmpty());
     QCOMPARE(w.lastListQueryLines().at(2), QStringLiteral(" where stredisko = '1''2'"));
-    QCOMPARE(listNumbers(w), QStringList({QStringLiteral("26Q1200001")}));
+    QCOMPARE(listNumbers(w), QStringList({ QStringLiteral("26Q1200001") }));
 }
 
 void TestMainWindow::yearBoxAddsYearLine()
@@ -475,10 +495,10 @@ void TestMainWindow::yearBoxAddsYearLine()
     auto *year = w.findChild<QComboBox *>(QStringLiteral("suiComboBoxRok"));
     year->setCurrentIndex(year->findText(QStringLiteral("2018")));
     QCOMPARE(w.lastListQueryLines(),
-             QStringList({QStringLiteral("select * from pelmixi"), QString(), QStringLiteral(" where stredisko = '777'"),
-                          QStringLiteral(" and smes = 1"), QStringLiteral(" AND rokd = '2018'"),
-                          QStringLiteral("order by cislodokla  DESC")}));
-    QCOMPARE(listNumbers(w), QStringList({QStringLiteral("1807770002"), QStringLiteral("1807770001")}));
+        QStringList({ QStringLiteral("select * from pelmixi"), QString(), QStringLiteral(" where stredisko = '777'"),
+            QStringLiteral(" and smes = 1"), QStringLiteral(" AND rokd = '2018'"),
+            QStringLiteral("order by cislodokla  DESC") }));
+    QCOMPARE(listNumbers(w), QStringList({ QStringLiteral("1807770002"), QStringLiteral("1807770001") }));
     year->setCurrentIndex(0);
     QCOMPARE(w.lastListQueryLines().size(), 5);
     QCOMPARE(listNumbers(w).size(), 4);
@@ -491,7 +511,7 @@ void TestMainWindow::yearBoxReachesCurrentYear()
     QStringList items;
     for (int i = 0; i < year->count(); ++i)
         items << year->itemText(i);
-    QStringList expected{QStringLiteral("Vše")};
+    QStringList expected { QStringLiteral("Vše") };
     for (int y = QDate::currentDate().year(); y >= 2017; --y)
         expected << QString::number(y);
     QCOMPARE(items, expected);
@@ -506,12 +526,12 @@ void TestMainWindow::filterConditionLines()
     };
     QVERIFY(w.startUp());
     QCOMPARE(w.lastListQueryLines(),
-             QStringList({QStringLiteral("select * from pelmixi"), QStringLiteral("where cislodokla = '2601010003'"),
-                          QStringLiteral(" AND stredisko = '101'"), QStringLiteral(" and smes = 1"),
-                          QStringLiteral("order by cislodokla  DESC")}));
-    QCOMPARE(listNumbers(w), QStringList({QStringLiteral("2601010003")}));
+        QStringList({ QStringLiteral("select * from pelmixi"), QStringLiteral("where cislodokla = '2601010003'"),
+            QStringLiteral(" AND stredisko = '101'"), QStringLiteral(" and smes = 1"),
+            QStringLiteral("order by cislodokla  DESC") }));
+    QCOMPARE(listNumbers(w), QStringList({ QStringLiteral("2601010003") }));
     QCOMPARE(w.findChild<QLabel *>(QStringLiteral("listCaption"))->text(),
-             QStringLiteral("Seznam dokladů Krmné směsi - filtr: cislodokla = 2601010003"));
+        QStringLiteral("Seznam dokladů Krmné směsi - filtr: cislodokla = 2601010003"));
 
     // A condition the server rejects: the standard error message, an empty list, and the next
     // rebuild without it recovers.
@@ -590,7 +610,8 @@ void TestMainWindow::linesPanelFollowsOption()
 void TestMainWindow::linesGridColumns()
 {
     inst->writeModuleIni(QStringLiteral("TForm1"), QStringLiteral("Label1_Caption"), QStringLiteral("777"));
-    inst->writeModuleIni(QStringLiteral("TForm1"), QStringLiteral("Zobrazovatdkydokladu1_Checked"), QStringLiteral("True"));
+    inst->writeModuleIni(
+        QStringLiteral("TForm1"), QStringLiteral("Zobrazovatdkydokladu1_Checked"), QStringLiteral("True"));
     TForm1 w(modul());
     QVERIFY(w.startUp());
     QVERIFY(w.showLines());
@@ -604,17 +625,16 @@ void TestMainWindow::linesGridColumns()
     QCOMPARE(columnTitles(w.listGrid()), names);
 
     QCOMPARE(columnTitles(w.linesGrid()),
-             QStringList({QStringLiteral("Partie"), QStringLiteral("LOMENI"), QStringLiteral("Nomenklatura"),
-                          QStringLiteral("NAZEVOSIVA"), QStringLiteral("Množství"), QStringLiteral("MJ"),
-                          QStringLiteral("Procento"), QStringLiteral("NC"), QStringLiteral("Šarže"), QStringLiteral("DRUH"),
-                          QStringLiteral("ODRUDA"), QStringLiteral("STUPEN"), QStringLiteral("NAZ_DRU"),
-                          QStringLiteral("NAZ_ODRU")}));
-    const QList<int> widths{100, 20, 95, 220, 60, 25, 55, 80, 150};
+        QStringList({ QStringLiteral("Partie"), QStringLiteral("LOMENI"), QStringLiteral("Nomenklatura"),
+            QStringLiteral("NAZEVOSIVA"), QStringLiteral("Množství"), QStringLiteral("MJ"), QStringLiteral("Procento"),
+            QStringLiteral("NC"), QStringLiteral("Šarže"), QStringLiteral("DRUH"), QStringLiteral("ODRUDA"),
+            QStringLiteral("STUPEN"), QStringLiteral("NAZ_DRU"), QStringLiteral("NAZ_ODRU") }));
+    const QList<int> widths { 100, 20, 95, 220, 60, 25, 55, 80, 150 };
     for (int i = 0; i < widths.size(); ++i)
         QCOMPARE(w.linesGrid()->columnWidth(i), widths.at(i));
-    for (int i : {4, 7}) {
+    for (int i : { 4, 7 }) {
         QCOMPARE(w.linesModel()->headerData(i, Qt::Horizontal, Qt::TextAlignmentRole).toInt() & Qt::AlignRight,
-                 int(Qt::AlignRight));
+            int(Qt::AlignRight));
     }
     QCOMPARE(w.linesModel()->headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).toInt() & Qt::AlignRight, 0);
     QVERIFY(w.listGrid()->font().bold());
@@ -636,7 +656,7 @@ void TestMainWindow::missingStrediSez()
     w.chooseCostCentre();
     QCOMPARE(rec.shown.size(), 1);
     QVERIFY(rec.last().contains(QStringLiteral("stredi.sez")));
-    QCOMPARE(*state, QStringList({QStringLiteral("0"), QStringLiteral("101")}));
+    QCOMPARE(*state, QStringList({ QStringLiteral("0"), QStringLiteral("101") }));
     QCOMPARE(w.costCentre(), QStringLiteral("101"));
     QCOMPARE(listNumbers(w).size(), 5);
 }
@@ -661,7 +681,7 @@ void TestMainWindow::strediskaWritesFile()
 
     onWindow(QStringLiteral("TFstrediska"), [](QWidget *dialog) {
         QCOMPARE(dialog->findChild<QPlainTextEdit *>(QStringLiteral("Memo1"))->toPlainText(),
-                 QStringLiteral("101\n102 Šrotovna"));
+            QStringLiteral("101\n102 Šrotovna"));
         clickButton(dialog, QStringLiteral("OK"));
     });
     w.editCostCentres();
@@ -674,11 +694,16 @@ void TestMainWindow::storedValuesClamped_data()
     QTest::addColumn<QString>("splitter");
     QTest::addColumn<int>("expectedIndex");
     const int last = documentlist::yearItems(QDate::currentDate().year()).size() - 1;
-    QTest::newRow("in range") << "2" << "300" << 2;
-    QTest::newRow("past the last year") << "99" << "300" << last;
-    QTest::newRow("negative") << "-3" << "-50" << 0;
-    QTest::newRow("not a number") << "abc" << "x" << 0;
-    QTest::newRow("huge") << "99999999999999999999" << "99999999999" << 0;
+    QTest::newRow("in range") << "2"
+                              << "300" << 2;
+    QTest::newRow("past the last year") << "99"
+                                        << "300" << last;
+    QTest::newRow("negative") << "-3"
+                              << "-50" << 0;
+    QTest::newRow("not a number") << "abc"
+                                  << "x" << 0;
+    QTest::newRow("huge") << "99999999999999999999"
+                          << "99999999999" << 0;
 }
 
 void TestMainWindow::storedValuesClamped()
@@ -689,7 +714,8 @@ void TestMainWindow::storedValuesClamped()
     inst->writeModuleIni(QStringLiteral("TForm1"), QStringLiteral("Label1_Caption"), QStringLiteral("101"));
     inst->writeModuleIni(QStringLiteral("TForm1"), QStringLiteral("suiComboBoxRok_ItemIndex"), yearIndex);
     inst->writeModuleIni(QStringLiteral("TForm1"), QStringLiteral("OvcSplitter1_Position"), splitter);
-    inst->writeModuleIni(QStringLiteral("TForm1"), QStringLiteral("Zobrazovatdkydokladu1_Checked"), QStringLiteral("1"));
+    inst->writeModuleIni(
+        QStringLiteral("TForm1"), QStringLiteral("Zobrazovatdkydokladu1_Checked"), QStringLiteral("1"));
     TForm1 w(modul());
     testsupport::MessageRecorder rec;
     QVERIFY(w.startUp());
@@ -731,7 +757,7 @@ void TestMainWindow::windowValuesStoredOnClose()
     QCOMPARE(again.costCentre(), QStringLiteral("777"));
     QCOMPARE(again.chosenYear(), QStringLiteral("2019"));
     QVERIFY(again.showLines());
-    QCOMPARE(listNumbers(again), QStringList({QStringLiteral("1907770001")}));
+    QCOMPARE(listNumbers(again), QStringList({ QStringLiteral("1907770001") }));
 }
 
 void TestMainWindow::serverDownKeepsProgramUsable()
@@ -739,7 +765,7 @@ void TestMainWindow::serverDownKeepsProgramUsable()
     // Nothing listens on port 1.
     inst->writeSuiteIni(QStringLiteral("LogON"), QStringLiteral("SQLport"), QStringLiteral("1"));
     inst->writeModuleIni(QStringLiteral("TForm1"), QStringLiteral("Label1_Caption"), QStringLiteral("101"));
-    TForm1 w(StartOptions{QString(), 0});
+    TForm1 w(StartOptions { QString(), 0 });
     testsupport::MessageRecorder rec;
     bool opened = false;
     w.hooks.newDocument = [&opened] { opened = true; };
@@ -817,19 +843,20 @@ void TestMainWindow::dailyUpdateCheckOncePerDay()
         w.hooks.updateCheck = [&calls](bool atStart) { calls << atStart; };
         QVERIFY(w.startUp());
     }
-    QCOMPARE(calls, QList<bool>({true}));
+    QCOMPARE(calls, QList<bool>({ true }));
 
     // The menu entry runs it whenever chosen.
     TForm1 w(modul());
     w.hooks.updateCheck = [&calls](bool atStart) { calls << atStart; };
     QVERIFY(w.startUp());
     w.findChild<QAction *>(QStringLiteral("Kontrolanovverze1"))->trigger();
-    QCOMPARE(calls, QList<bool>({true, false}));
+    QCOMPARE(calls, QList<bool>({ true, false }));
 
     // With the option off the first start of a day checks nothing.
     calls.clear();
     inst->writeModuleIni(QStringLiteral("Dnes"), QStringLiteral("Datum"), QStringLiteral("2000-01-01"));
-    inst->writeModuleIni(QStringLiteral("TFmozno"), QStringLiteral("suiCheckBoxTestVerze_Checked"), QStringLiteral("False"));
+    inst->writeModuleIni(
+        QStringLiteral("TFmozno"), QStringLiteral("suiCheckBoxTestVerze_Checked"), QStringLiteral("False"));
     TForm1 off(operatorStart());
     off.hooks.updateCheck = [&calls](bool atStart) { calls << atStart; };
     QVERIFY(off.startUp());
@@ -837,7 +864,8 @@ void TestMainWindow::dailyUpdateCheckOncePerDay()
 
     // A check that ends the program (an update was installed) ends the start-up.
     inst->writeModuleIni(QStringLiteral("Dnes"), QStringLiteral("Datum"), QStringLiteral("2000-01-01"));
-    inst->writeModuleIni(QStringLiteral("TFmozno"), QStringLiteral("suiCheckBoxTestVerze_Checked"), QStringLiteral("True"));
+    inst->writeModuleIni(
+        QStringLiteral("TFmozno"), QStringLiteral("suiCheckBoxTestVerze_Checked"), QStringLiteral("True"));
     TForm1 updated(operatorStart());
     updated.hooks.updateCheck = [&updated](bool) { updated.close(); };
     QVERIFY(!updated.startUp());
@@ -858,10 +886,10 @@ void TestMainWindow::moduleMenu()
             p |= QFile::ExeOwner;
         f.setPermissions(p);
     };
-    makeProgram(QStringLiteral("PP"), true);          // found in any letter case
-    makeProgram(QStringLiteral("pelmixi"), true);     // this module: never offered
-    makeProgram(QStringLiteral("sk"), false);         // present but cannot be started
-    makeProgram(QStringLiteral("vydejky.sh"), true);  // configured name
+    makeProgram(QStringLiteral("PP"), true); // found in any letter case
+    makeProgram(QStringLiteral("pelmixi"), true); // this module: never offered
+    makeProgram(QStringLiteral("sk"), false); // present but cannot be started
+    makeProgram(QStringLiteral("vydejky.sh"), true); // configured name
     inst->writeModuleIni(QStringLiteral("Moduly"), QStringLiteral("VN"), QStringLiteral("vydejky.sh"));
 
     TForm1 w(modul());
@@ -891,7 +919,7 @@ void TestMainWindow::deleteColumnSettings()
 {
     const QString list = inst->programDir() + QStringLiteral("/pelmixihla.slo");
     const QString stock = inst->programDir() + QStringLiteral("/pelmixiskl.slo");
-    for (const QString &path : {list, stock}) {
+    for (const QString &path : { list, stock }) {
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("[]");
@@ -921,8 +949,8 @@ void TestMainWindow::editingLocksListActions()
     w.listGrid()->doubleClicked(w.listModel()->index(0, 0));
     QCOMPARE(openings, 1);
     QVERIFY(w.isEditing());
-    for (const char *name : {"Novdoklad1", "Opravit1", "Tiskdokladu1", "Stedisko1", "Smazatnastavenssloupc1",
-                             "Kontrolanovverze1"})
+    for (const char *name :
+        { "Novdoklad1", "Opravit1", "Tiskdokladu1", "Stedisko1", "Smazatnastavenssloupc1", "Kontrolanovverze1" })
         QVERIFY2(!w.findChild<QAction *>(QString::fromLatin1(name))->isEnabled(), name);
     QVERIFY(!w.findChild<QComboBox *>(QStringLiteral("suiComboBoxRok"))->isEnabled());
     QVERIFY(!w.findChild<QMenu *>(QStringLiteral("Moduly1"))->isEnabled());
@@ -999,14 +1027,15 @@ void TestMainWindow::messageDialogButtons()
             *seen << b->text();
         clickButton(dialog, press);
     });
-    QCOMPARE(messages::show(QStringLiteral("Nelze opravit! Doklad je již zaúčtován."), MessageIcon(icon), buttons, first),
-             answer);
+    QCOMPARE(
+        messages::show(QStringLiteral("Nelze opravit! Doklad je již zaúčtován."), MessageIcon(icon), buttons, first),
+        answer);
     QCOMPARE(seen->value(0), QStringLiteral("Tavrix05"));
     QCOMPARE(seen->value(1), QStringLiteral("Nelze opravit! Doklad je již zaúčtován."));
     QCOMPARE(seen->value(2), QString::number(boxIcon));
     QStringList captions = seen->mid(3);
     captions.sort();
-    QStringList expected{first};
+    QStringList expected { first };
     if (buttons == 2)
         expected << QStringLiteral("storno");
     expected.sort();
@@ -1018,7 +1047,7 @@ void TestMainWindow::messageDialogAboveSplash()
     // A message during start-up (here: the server cannot be reached) must not hide behind the
     // splash, which stays on top.
     inst->writeSuiteIni(QStringLiteral("LogON"), QStringLiteral("SQLport"), QStringLiteral("1"));
-    TForm1 w(StartOptions{QString(), 60000});
+    TForm1 w(StartOptions { QString(), 60000 });
     auto flags = std::make_shared<QList<int>>();
     auto splashShown = std::make_shared<bool>(false);
     onWindow(QStringLiteral("messageDialog"), [flags, splashShown, &w](QWidget *dialog) {
@@ -1028,7 +1057,7 @@ void TestMainWindow::messageDialogAboveSplash()
     });
     QVERIFY(w.startUp());
     QVERIFY(*splashShown);
-    QCOMPARE(*flags, QList<int>({1}));
+    QCOMPARE(*flags, QList<int>({ 1 }));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -19,32 +19,32 @@
 
 namespace {
 
-const char *const sectionButtons[] = {"sectionPCButton", "sectionIdentityButton", "sectionMoreButton"};
+const char *const sectionButtons[] = { "sectionPCButton", "sectionIdentityButton", "sectionMoreButton" };
 
 // The sixteen values with a sample that fits each box (cp1250 text included).
 struct Sample {
     const char *component;
     const char *text; // nullptr: a check box
     bool checked;
-    int maxLength;    // 0: not limited
+    int maxLength; // 0: not limited
 };
 const Sample samples[] = {
-    {"suiEdit1", "Jana Dvořáková", false, 0},
-    {"suiCheckBoxTestVerze", nullptr, false, 0},
-    {"suiCheckBoxPotvrzovat", nullptr, true, 0},
-    {"suiCheckBoxTnaKG", nullptr, true, 0},
-    {"Editpodnik", "0441", false, 4},
-    {"EditICO", "25678901", false, 10},
-    {"Editnazev", "Zemědělské družstvo Úvaly", false, 30},
-    {"Editsidlo", "Úvaly", false, 30},
-    {"Editulice", "Pražská 128", false, 30},
-    {"EditPSC", "250 82", false, 6},
-    {"Editposta", "Úvaly u Prahy", false, 24},
-    {"EditTelefon", "281 981 111", false, 24},
-    {"EditFax", "281 981 112", false, 24},
-    {"EditEmail", "michacka@zd-uvaly.cz", false, 30},
-    {"Editkdevysta", "Úvaly", false, 25},
-    {"JvDirectoryEdit1", "/srv/receptury", false, 0},
+    { "suiEdit1", "Jana Dvořáková", false, 0 },
+    { "suiCheckBoxTestVerze", nullptr, false, 0 },
+    { "suiCheckBoxPotvrzovat", nullptr, true, 0 },
+    { "suiCheckBoxTnaKG", nullptr, true, 0 },
+    { "Editpodnik", "0441", false, 4 },
+    { "EditICO", "25678901", false, 10 },
+    { "Editnazev", "Zemědělské družstvo Úvaly", false, 30 },
+    { "Editsidlo", "Úvaly", false, 30 },
+    { "Editulice", "Pražská 128", false, 30 },
+    { "EditPSC", "250 82", false, 6 },
+    { "Editposta", "Úvaly u Prahy", false, 24 },
+    { "EditTelefon", "281 981 111", false, 24 },
+    { "EditFax", "281 981 112", false, 24 },
+    { "EditEmail", "michacka@zd-uvaly.cz", false, 30 },
+    { "Editkdevysta", "Úvaly", false, 25 },
+    { "JvDirectoryEdit1", "/srv/receptury", false, 0 },
 };
 
 QString key(const Sample &s)
@@ -93,8 +93,9 @@ void TestSettingsDialog::layoutWhenShown()
     QStringList captions;
     for (const char *name : sectionButtons)
         captions << d.findChild<QToolButton *>(QString::fromLatin1(name))->text();
-    QCOMPARE(captions, QStringList({QStringLiteral("Číslo PC, vystavuje"), QStringLiteral("Identifikace přihlašovatele"),
-                                    QStringLiteral("Další nastavení")}));
+    QCOMPARE(captions,
+        QStringList({ QStringLiteral("Číslo PC, vystavuje"), QStringLiteral("Identifikace přihlašovatele"),
+            QStringLiteral("Další nastavení") }));
     QCOMPARE(d.findChild<QPushButton *>(QStringLiteral("suiButtonOK"))->text(), QStringLiteral("OK"));
     for (const Sample &s : samples) {
         if (s.maxLength)
@@ -141,7 +142,8 @@ void TestSettingsDialog::sectionHeights()
     // An open section shows its boxes; closed ones keep only their header.
     for (int i = 0; i < 3; ++i) {
         QWidget *section = d.findChild<QToolButton *>(QString::fromLatin1(sectionButtons[i]))->parentWidget();
-        QCOMPARE(section->height(), open.at(i) == QLatin1Char('1') ? TFmozno::SectionHeights[i] : TFmozno::HeaderHeight);
+        QCOMPARE(
+            section->height(), open.at(i) == QLatin1Char('1') ? TFmozno::SectionHeights[i] : TFmozno::HeaderHeight);
     }
 }
 
@@ -193,8 +195,8 @@ void TestSettingsDialog::allValuesStoredOnAnyClose()
     const QStringList stored = ini.sectionKeys(QStringLiteral("TFmozno"));
     QCOMPARE(stored.size(), 17);
     for (const Sample &s : samples) {
-        const QString expected =
-            s.text ? QString::fromUtf8(s.text) : (s.checked ? QStringLiteral("True") : QStringLiteral("False"));
+        const QString expected
+            = s.text ? QString::fromUtf8(s.text) : (s.checked ? QStringLiteral("True") : QStringLiteral("False"));
         QCOMPARE(ini.readString(QStringLiteral("TFmozno"), key(s)), expected);
     }
     QCOMPARE(ini.readString(QStringLiteral("TFmozno"), QStringLiteral("EditIP_Text")), QStringLiteral("db.example"));
@@ -232,8 +234,8 @@ void TestSettingsDialog::formStorageClampsNumbers()
     QFETCH(int, zoom);
     QFETCH(int, item);
     const QString section = QStringLiteral("TFzkouska");
-    for (const QString &k : {QStringLiteral("suiSpinEdit1_Value"), QStringLiteral("suiTrackBar1_Position"),
-                             QStringLiteral("suiComboBox1_ItemIndex")})
+    for (const QString &k : { QStringLiteral("suiSpinEdit1_Value"), QStringLiteral("suiTrackBar1_Position"),
+             QStringLiteral("suiComboBox1_ItemIndex") })
         inst->writeModuleIni(section, k, stored);
 
     QWidget form;
@@ -244,7 +246,7 @@ void TestSettingsDialog::formStorageClampsNumbers()
     int zoomValue = 100;
     auto *combo = new QComboBox(&form);
     combo->setObjectName(QStringLiteral("suiComboBox1"));
-    combo->addItems({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")});
+    combo->addItems({ QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d") });
     combo->setCurrentIndex(1);
 
     FormStorage storage(section);

@@ -36,7 +36,7 @@ FormStorage::FormStorage(QString section)
 
 void FormStorage::add(const QString &key, std::function<QString()> get, std::function<void(const QString &)> set)
 {
-    m_entries.append(Entry{key, std::move(get), std::move(set)});
+    m_entries.append(Entry { key, std::move(get), std::move(set) });
 }
 
 bool FormStorage::clampedInteger(const QString &text, int minimum, int maximum, int *value)
@@ -119,7 +119,7 @@ void FormStorage::addValue(QSpinBox *spin, int minimum, int maximum)
 }
 
 void FormStorage::addInteger(const QString &component, const QString &property, std::function<int()> get,
-                             std::function<void(int)> set, int minimum, int maximum)
+    std::function<void(int)> set, int minimum, int maximum)
 {
     add(
         component + QLatin1Char('_') + property, [get] { return QString::number(get()); },

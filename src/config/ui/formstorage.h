@@ -37,7 +37,7 @@ public:
     void addValue(QSpinBox *spin, int minimum, int maximum);
     // Any whole number of a component, clamped to [minimum, maximum].
     void addInteger(const QString &component, const QString &property, std::function<int()> get,
-                    std::function<void(int)> set, int minimum, int maximum);
+        std::function<void(int)> set, int minimum, int maximum);
     // Window placement of the form (keys "ShowCmd" and "NormPos").
     void addPlacement(QWidget *form);
 

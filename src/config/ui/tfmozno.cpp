@@ -31,8 +31,8 @@ TFmozno::TFmozno(const QString &cisloPC, QWidget *parent)
     m_storage.addChecked(ui->suiCheckBoxTestVerze);
     m_storage.addChecked(ui->suiCheckBoxPotvrzovat);
     m_storage.addChecked(ui->suiCheckBoxTnaKG);
-    for (QLineEdit *edit : {ui->Editpodnik, ui->EditICO, ui->Editnazev, ui->Editsidlo, ui->Editulice, ui->EditPSC,
-                            ui->Editposta, ui->EditTelefon, ui->EditFax, ui->EditEmail, ui->Editkdevysta})
+    for (QLineEdit *edit : { ui->Editpodnik, ui->EditICO, ui->Editnazev, ui->Editsidlo, ui->Editulice, ui->EditPSC,
+             ui->Editposta, ui->EditTelefon, ui->EditFax, ui->EditEmail, ui->Editkdevysta })
         m_storage.addText(edit);
     m_storage.addText(ui->JvDirectoryEdit1);
 }
@@ -63,7 +63,8 @@ void TFmozno::applySection(int section, bool open)
 {
     const int height = open ? SectionHeights[section] : HeaderHeight;
     m_sections[section]->setFixedHeight(height);
-    m_sections[section]->findChild<QWidget *>(m_sections[section]->objectName() + QStringLiteral("Body"))
+    m_sections[section]
+        ->findChild<QWidget *>(m_sections[section]->objectName() + QStringLiteral("Body"))
         ->setVisible(open);
     m_buttons[section]->setChecked(open);
     m_buttons[section]->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
@@ -84,8 +85,8 @@ void TFmozno::setSectionOpen(int section, bool open)
 
 void TFmozno::browseRecipeFolder()
 {
-    const QString folder =
-        QFileDialog::getExistingDirectory(this, QStringLiteral("Umístění TXT receptur"), ui->JvDirectoryEdit1->text());
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, QStringLiteral("Umístění TXT receptur"), ui->JvDirectoryEdit1->text());
     if (!folder.isEmpty())
         ui->JvDirectoryEdit1->setText(folder);
 }

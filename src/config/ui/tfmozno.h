@@ -19,7 +19,7 @@ class TFmozno : public QDialog {
 public:
     // The section heights when open, header included; the dialog is 135 pixels taller than the
     // open section and 155 pixels high with all three closed.
-    static constexpr int SectionHeights[3] = {110, 255, 90};
+    static constexpr int SectionHeights[3] = { 110, 255, 90 };
     static constexpr int ExtraHeight = 135;
     static constexpr int CollapsedHeight = 155;
     static constexpr int HeaderHeight = 20;

@@ -35,7 +35,7 @@ void ResultTableModel::setRowBackground(RowBackground background)
 void ResultTableModel::refreshBackground()
 {
     if (rowCount() > 0 && columnCount() > 0)
-        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::BackgroundRole});
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), { Qt::BackgroundRole });
 }
 
 void ResultTableModel::mapColumns()
