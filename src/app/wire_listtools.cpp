@@ -1,6 +1,8 @@
-// Not wired yet: the area's windows are still being built; the main window's hooks stay empty.
+// The list's sorting, search, filter and column layouts on the main window.
+#include "listtools.h"
 #include "wiring.h"
 
-void wireListTools(TForm1 &)
+void wireListTools(TForm1 &window)
 {
+    ListTools::install(window);
 }
