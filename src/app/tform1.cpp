@@ -559,6 +559,9 @@ void TForm1::refreshLines()
         BusyCursor busy;
         const QString number = m_listModel->value(row, QStringLiteral("cislodokla")).toString();
         m_linesModel->setResult(appConnection().query(documentlist::joinLines(documentlist::linesQueryLines(number))));
+        // As on the list, the cursor stands on the first line.
+        if (m_linesModel->rowCount() > 0)
+            ui->suiDBGrid1r->setCurrentIndex(m_linesModel->index(0, 0));
     } catch (const std::exception &e) {
         reportError(e);
     }

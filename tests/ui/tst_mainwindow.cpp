@@ -596,9 +596,15 @@ void TestMainWindow::linesPanelFollowsOption()
     const int row = listNumbers(w).indexOf(QStringLiteral("1807770001"));
     w.listGrid()->setCurrentIndex(w.listModel()->index(row, 0));
     QCOMPARE(w.linesModel()->rowCount(), 2);
-    QCOMPARE(w.currentLine().value(QStringLiteral("cislodokla")).toString(), QString()); // no line chosen yet
-    w.linesGrid()->setCurrentIndex(w.linesModel()->index(0, 0));
+    // The cursor stands on the first line, which the lines' pop-up menu hands over.
     QCOMPARE(w.currentLine().value(QStringLiteral("partiecela")).toString(), QStringLiteral("250000101-0441"));
+    QVariantMap handed;
+    w.hooks.showBatchHistory = [&handed](const QVariantMap &line) { handed = line; };
+    w.linesGrid()->setCurrentIndex(w.linesModel()->index(1, 0));
+    w.findChild<QAction *>(QStringLiteral("Historiepartie1"))->trigger();
+    QCOMPARE(handed.value(QStringLiteral("partiecela")).toString(), QStringLiteral("250000103-0441"));
+    QCOMPARE(handed.value(QStringLiteral("stredisko")).toString(), QStringLiteral("777"));
+    QCOMPARE(handed.value(QStringLiteral("lomeni")).toLongLong(), 0);
     QCOMPARE(w.linesModel()->data(w.linesModel()->index(0, 4)).toString(), QStringLiteral("60"));
 
     w.showLinesAction()->trigger();
