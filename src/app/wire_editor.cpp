@@ -1,6 +1,130 @@
-// Not wired yet: the area's windows are still being built; the main window's hooks stay empty.
+// The document editor in the main window: "Nový doklad", "Opravit" and the list's double-click
+// open it below the list, the document's "Zpět" and every save return to the list, the side
+// channels carry its pickers, and the lines under the list start the stock-card module.
+#include "connection.h"
+#include "editor.h"
+#include "lineeditor.h"
+#include "pricelistpicker.h"
+#include "resulttablemodel.h"
+#include "sidechannel.h"
+#include "stockcardmodule.h"
+#include "tform1.h"
 #include "wiring.h"
 
-void wireEditor(TForm1 &)
+#include <QLayout>
+#include <QSplitter>
+#include <QTableView>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int PriceChannelWidth = 385;
+constexpr int StockChannelWidth = 800;
+
+DocumentEditor::Environment environmentOf(const TForm1 &window)
 {
+    DocumentEditor::Environment env;
+    env.stredisko = window.costCentre();
+    env.cisloPC = window.cisloPC();
+    env.ksJaknc = window.ksJaknc();
+    env.worksCosted = window.worksCosted();
+    env.confirmMixes = window.moduleSettings().confirmMixes;
+    env.recipeFolder = window.moduleSettings().recipeFolder;
+    return env;
+}
+
+void slide(SideChannel *channel, bool out, int width)
+{
+    if (out)
+        channel->slideOut(width);
+    else if (channel->isOut())
+        channel->slideBack();
+}
+
+// The list row of the saved document becomes the current one (its lines follow).
+void selectDocument(TForm1 &window, const QString &cislodokla)
+{
+    ResultTableModel *model = window.listModel();
+    for (int r = 0; r < model->rowCount(); ++r) {
+        if (model->value(r, u"cislodokla"_s).toString() == cislodokla) {
+            window.listGrid()->setCurrentIndex(model->index(r, 0));
+            window.listGrid()->scrollTo(model->index(r, 0));
+            return;
+        }
+    }
+}
+
+} // namespace
+
+void wireEditor(TForm1 &window)
+{
+    auto *editor = new DocumentEditor(appConnection(), window.editorArea());
+    window.editorArea()->layout()->addWidget(editor);
+
+    PriceListPicker *priceList = editor->priceListPicker();
+    window.priceListChannel()->setContent(priceList);
+    priceList->show();
+    QObject::connect(window.priceListChannel(), &SideChannel::slidBack, priceList, &PriceListPicker::resetSearch);
+    // The price list is read when the window is shown, after the wiring.
+    auto loadPriceList = [&window, priceList] {
+        if (priceList->rowCount() == 0 && window.priceList().rowCount() > 0)
+            priceList->setPriceList(window.priceList());
+    };
+    QObject::connect(&window, &TForm1::listRebuilt, priceList, loadPriceList);
+
+    DocumentEditor::Host host;
+    host.returnToList = [&window] { window.returnToList(); };
+    host.collapseListLines = [&window] {
+        if (auto *panel = window.findChild<QWidget *>(u"linesPanel"_s)) {
+            panel->setFixedHeight(0);
+            panel->setVisible(false);
+        }
+    };
+    host.setListSectionHeight = [&window](int height) {
+        // The sizes share the splitter's height less its handle; given so, the list gets exactly
+        // the height asked for.
+        QSplitter *splitter = window.splitter();
+        const int available = qMax(height, splitter->height() - splitter->handleWidth());
+        splitter->setSizes({ height, available - height });
+    };
+    host.showPriceChannel = [&window](bool out) { slide(window.priceListChannel(), out, PriceChannelWidth); };
+    host.showStockChannel = [&window](bool out) { slide(window.stockCardChannel(), out, StockChannelWidth); };
+    host.showSavedDocument = [&window](const QString &cisdok) {
+        selectDocument(window, cisdok);
+        if (window.hooks.printDocument)
+            window.hooks.printDocument();
+    };
+    editor->setHost(host);
+
+    window.hooks.newDocument = [&window, editor, loadPriceList] {
+        window.setEditing(true);
+        loadPriceList();
+        if (editor->newDocument(environmentOf(window)) != opening::Status::Opened)
+            window.returnToList();
+    };
+    window.hooks.openDocument = [&window, editor, loadPriceList] {
+        if (window.isEditing())
+            return;
+        QVariantMap row;
+        for (const QString &field : { u"cislodokla"_s, u"partiecela"_s, u"lomeni"_s, u"nc"_s })
+            row.insert(field, window.currentListValue(field));
+        const opening::ListRow listRow = opening::ListRow::fromRecord(row);
+        if (listRow.cislodokla.isEmpty())
+            return;
+        loadPriceList();
+        switch (editor->openCorrection(environmentOf(window), listRow)) {
+        case opening::Status::Opened:
+            window.setEditing(true);
+            break;
+        case opening::Status::Failed:
+            window.returnToList();
+            break;
+        case opening::Status::NothingToOpen:
+            break;
+        }
+    };
+    window.hooks.leaveEditor = [editor] { editor->leave(); };
+    window.hooks.showStockCard = [](const QVariantMap &line) { stockcard::showStockCard(line); };
+    window.hooks.showBatchHistory = [](const QVariantMap &line) { stockcard::showBatchHistory(line); };
 }
