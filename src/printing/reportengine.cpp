@@ -445,10 +445,13 @@ void paintText(QPainter &painter, const DrawItem &item, double sx, double sy, do
 
     painter.save();
     if (item.clip) {
-        // Clip sideways to the box; leave room below for descenders of the last line.
+        // Clip sideways to the box; leave room below for descenders of the last line and above
+        // for the accents of capitals ("Ú", "Č"), which rise above the font's ascent.
         QRectF clip = rect;
-        if (item.rotation == 0)
+        if (item.rotation == 0) {
             clip.setBottom(clip.bottom() + rect.height() * 0.1);
+            clip.setTop(clip.top() - QFontMetricsF(painter.font()).height() * 0.35);
+        }
         painter.setClipRect(clip);
     }
     if (item.rotation == 90) {
