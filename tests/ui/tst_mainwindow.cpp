@@ -774,8 +774,11 @@ void TestMainWindow::serverDownKeepsProgramUsable()
     TForm1 w(StartOptions { QString(), 0 });
     testsupport::MessageRecorder rec;
     bool opened = false;
+    bool layoutsLoaded = false;
     w.hooks.newDocument = [&opened] { opened = true; };
+    w.hooks.loadColumnLayouts = [&layoutsLoaded] { layoutsLoaded = true; };
     QVERIFY(w.startUp());
+    QVERIFY(layoutsLoaded);
     QCOMPARE(rec.shown.size(), 1); // one message for the whole data step group
     QCOMPARE(rec.shown.first().icon, MessageIcon::Stop);
     QVERIFY(w.isVisible());
