@@ -92,6 +92,15 @@ void Connection::open()
     }
     m_handle->mysql = m;
     logEvent(int(LogCategory::Connect), what);
+    // Every session of the program, also one opened again after the server dropped the old one,
+    // runs with the empty SQL mode and cp1250 that all statements rely on.
+    try {
+        execute(QStringLiteral("set @@session.sql_mode=\"\""));
+        execute(QStringLiteral("SET names cp1250;"));
+    } catch (...) {
+        close();
+        throw;
+    }
 }
 
 void Connection::close()

@@ -47,6 +47,7 @@ public:
     void setPort(int port) { m_params.port = port; }
     void setLog(SqlLog *log) { m_log = log; }
 
+    // Opens and sets up the session (empty SQL mode, cp1250).
     void open();
     void close();
     bool isOpen() const;

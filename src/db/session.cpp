@@ -67,9 +67,8 @@ bool connectStep(Connection &connection, const settings::ConnectionSettings &s, 
         }
     }
 
+    // Opening ran the session statements (empty SQL mode, cp1250) already.
     const WorkstationIdentity identity = WorkstationIdentity::collect();
-    connection.execute(QStringLiteral("set @@session.sql_mode=\"\""));
-    connection.execute(QStringLiteral("SET names cp1250;"));
     connection.execute(moduleStartStatement(moduleName, s.cisloPC, costCentre, identity, QDateTime::currentDateTime()));
     return true;
 }

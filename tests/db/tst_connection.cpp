@@ -132,8 +132,11 @@ private slots:
         Connection killer(serverParams(kDb));
         killer.execute(QStringLiteral("kill connection %1").arg(id));
         QVERIFY_THROWS_EXCEPTION(DbError, m_db->scalar(QStringLiteral("select @CiDo")));
-        // The next statement starts on a fresh session: the variable is gone, not silently kept.
+        // The next statement starts on a fresh session: the variable is gone, not silently kept,
+        // and the new session is set up as every session of the program is.
         QVERIFY(!m_db->scalar(QStringLiteral("select @CiDo")).isValid());
+        QCOMPARE(m_db->scalar(QStringLiteral("select @@session.sql_mode")).toString(), QString());
+        QCOMPARE(m_db->scalar(QStringLiteral("select @@session.character_set_client")).toString(), QStringLiteral("cp1250"));
     }
 
     void logLinesHaveTheFixedFormat()
