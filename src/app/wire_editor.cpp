@@ -4,14 +4,17 @@
 #include "connection.h"
 #include "editor.h"
 #include "lineeditor.h"
+#include "listtools.h"
 #include "pricelistpicker.h"
 #include "resulttablemodel.h"
 #include "sidechannel.h"
 #include "stockcardmodule.h"
+#include "stockpicker.h"
 #include "tform1.h"
 #include "wiring.h"
 
 #include <QLayout>
+#include <QPointer>
 #include <QSplitter>
 #include <QTableView>
 
@@ -72,6 +75,19 @@ void wireEditor(TForm1 &window)
             priceList->setPriceList(window.priceList());
     };
     QObject::connect(&window, &TForm1::listRebuilt, priceList, loadPriceList);
+
+    LineEditor *lines = editor->lineEditor();
+    if (StockPicker *stock = lines->stockPicker()) {
+        window.stockCardChannel()->setContent(stock);
+        stock->show();
+        QPointer<StockPicker> saved(stock);
+        listtools::registerStockGridLayout(window, [saved] {
+            if (saved)
+                saved->saveColumnLayout(listtools::stockLayoutFile());
+        });
+    }
+    // However the channel goes back (its bar, the picker's "Zpět"), the picker filter goes off.
+    QObject::connect(window.stockCardChannel(), &SideChannel::slidBack, lines, &LineEditor::stockChannelSlidBack);
 
     DocumentEditor::Host host;
     host.returnToList = [&window] { window.returnToList(); };

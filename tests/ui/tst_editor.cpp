@@ -10,6 +10,7 @@
 #include "resulttablemodel.h"
 #include "script.h"
 #include "sidechannel.h"
+#include "stockpicker.h"
 #include "testsupport.h"
 #include "tform1.h"
 #include "wiring.h"
@@ -804,9 +805,31 @@ void TestEditor::saveNewDocument()
     auto *popis = child<QLineEdit>(editor, u"DBEdit9"_s);
     popis->setText(u"Sypká směs, volně"_s);
     popis->setModified(true);
-    WorkTable &lines = editor->tables().lines;
-    lines.appendRecord(cardLine(u"250000101"_s, u"0441"_s, u"111001"_s, u"Pšenice krmná"_s, 600, 60, 5.20));
-    lines.appendRecord(cardLine(u"250000104"_s, u"0512"_s, u"111002"_s, u"Ječmen krmný"_s, 400, 40, 4.80));
+    // Two lines through the line editor: the batch typed, its card taken over in the stock
+    // channel, the quantity typed, the line kept.
+    LineEditor *lineEditor = editor->lineEditor();
+    const QList<QPair<QString, QString>> wanted { { u"250000101"_s, u"600"_s }, { u"250000104"_s, u"400"_s } };
+    for (const auto &[partie, quantity] : wanted) {
+        child<QPushButton>(editor, u"suiButtonPridat"_s)->click();
+        QVERIFY(lineEditor->isEditing());
+        QVERIFY(!child<QPushButton>(editor, u"suiButton15"_s)->isEnabled());
+        QTest::keyClicks(child<QLineEdit>(lineEditor, u"EditPARTIE"_s), partie);
+        child<QPushButton>(lineEditor, u"ButtonSkl"_s)->click();
+        QVERIFY(w->stockCardChannel()->isOut());
+        QCOMPARE(w->stockCardChannel()->panelWidth(), 800);
+        child<QPushButton>(lineEditor->stockPicker(), u"ButtonPrevzit"_s)->click();
+        QVERIFY(!w->stockCardChannel()->isOut());
+        auto *mnozstvi = child<QLineEdit>(lineEditor, u"DBEditMNOZSTVI"_s);
+        mnozstvi->clear();
+        QTest::keyClicks(mnozstvi, quantity);
+        child<QPushButton>(lineEditor, u"ButtonZapsatRadek"_s)->click();
+        QVERIFY(!lineEditor->isEditing());
+        QVERIFY(child<QPushButton>(editor, u"suiButton15"_s)->isEnabled());
+    }
+    QCOMPARE(editor->tables().lines.recordCount(), 2);
+    QCOMPARE(child<QLineEdit>(editor, u"DBEdit14"_s)->text(), u"1 000"_s);
+    // (600 × 5,20 + 400 × 4,80) ÷ 1000
+    QCOMPARE(child<QLineEdit>(editor, u"DBEdit10"_s)->text(), u"5,04"_s);
     QVERIFY(rec->shown.isEmpty());
 
     child<QPushButton>(editor, u"suiButton15"_s)->click();
@@ -981,6 +1004,11 @@ void TestEditor::screenshots()
     child<QPushButton>(editor, u"suiButtonNavrhPartie"_s)->click();
     QTest::qWait(50);
     QVERIFY(w->grab().save(folder + u"/editor-new.png"_s));
+    child<QPushButton>(editor, u"suiButtonPridat"_s)->click();
+    QTest::keyClicks(child<QLineEdit>(editor->lineEditor(), u"EditPARTIE"_s), u"250000101"_s);
+    child<QPushButton>(editor->lineEditor(), u"ButtonSkl"_s)->click();
+    QTest::qWait(300);
+    QVERIFY(w->grab().save(folder + u"/editor-line.png"_s));
 }
 
 QTEST_MAIN(TestEditor)

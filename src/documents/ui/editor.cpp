@@ -180,6 +180,7 @@ DocumentEditor::DocumentEditor(Connection &connection, QWidget *parent)
         refreshHeader();
     });
     connect(ui->suiCheckBoxProcenta, &QCheckBox::toggled, this, &DocumentEditor::setPercentMode);
+    connect(ui->suiCheckBoxProcenta, &QCheckBox::toggled, m_lineEditor, &LineEditor::percentModeChanged);
     connect(ui->suiCheckBoxProcenta, &QCheckBox::clicked, this, [this](bool checked) {
         if (checked)
             ui->CurrencyEdit1->setFocus(Qt::OtherFocusReason);
