@@ -23,11 +23,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -60,6 +63,29 @@ template <typename T> T *child(QObject *parent, const QString &name)
     if (!w)
         qWarning("no widget %s", qPrintable(name));
     return w;
+}
+
+// Acts on the next visible top-level widget with the object name once it appears: a modal dialog
+// blocks the test, so the answer is scheduled before the action that shows it.
+void onWindow(const QString &name, std::function<void(QWidget *)> act)
+{
+    auto *timer = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, name, act] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == name && w->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
+                act(w);
+                return;
+            }
+        }
+        if (++*tries > 500) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start(10);
 }
 
 QStringList listNumbers(const TForm1 &w)
@@ -117,6 +143,7 @@ private slots:
     void priceListSortAndSearch();
     void lineEditingLocksHeaderButtons();
     void recalculateAndSalePrice();
+    void recipeProposal();
     void saveNewDocument();
     void saveRefusedKeepsEditor();
     void saveCorrection();
@@ -781,6 +808,44 @@ void TestEditor::recalculateAndSalePrice()
     editor->tables().header.post();
     child<QPushButton>(editor, u"suiButtonZCeniku"_s)->click();
     QCOMPARE(editor->tables().header.asFloat(u"pc"_s), 0.0);
+}
+
+void TestEditor::recipeProposal()
+{
+    const QString folder = inst->programDir() + u"/recepty"_s;
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(
+        QFile::copy(testsupport::sourceDir() + u"/tests/documents/recipes/nosnice.txt"_s, folder + u"/nosnice.txt"_s));
+    inst->writeModuleIni(u"TFmozno"_s, u"JvDirectoryEdit1_Text"_s, folder);
+    auto w = start();
+    QVERIFY(w);
+    DocumentEditor *editor = editorOf(*w);
+    child<QAction>(w.get(), u"Novdoklad1"_s)->trigger();
+    QVERIFY(child<QPushButton>(editor, u"suiButtonReceptury"_s)->isVisible());
+
+    bool shown = false;
+    onWindow(u"TFnavrhKS"_s, [&shown](QWidget *dialog) {
+        shown = true;
+        auto *files = dialog->findChild<QListWidget *>(u"FileListBox1"_s);
+        QCOMPARE(files->count(), 1);
+        files->setCurrentRow(0);
+        dialog->findChild<QPushButton *>(u"suiButton2"_s)->click();
+        dialog->findChild<QPushButton *>(u"suiButton3"_s)->click();
+    });
+    child<QPushButton>(editor, u"suiButtonReceptury"_s)->click();
+    QVERIFY(shown);
+    // The recipe's second component has no code-list row: the first one stays in the document.
+    QCOMPARE(rec->texts(), QStringList { u"Nenalezen kod B7 v číselníku!"_s });
+    WorkTable &lines = editor->tables().lines;
+    QCOMPARE(lines.recordCount(), 1);
+    lines.first();
+    QCOMPARE(lines.asString(u"nomenkla"_s), u"111001"_s);
+    QCOMPARE(lines.asFloat(u"pr"_s), 40.0);
+    QCOMPARE(lines.asFloat(u"mnozstvi"_s), 400.0);
+    QCOMPARE(lines.asString(u"partie"_s), QString());
+    QCOMPARE(editor->linesGrid()->model()->rowCount(), 1);
+    QVERIFY(child<QLineEdit>(editor, u"DBEdit7"_s)->text().contains(u"Směs N1 předběžná"_s));
+    QVERIFY(editor->isOpen());
 }
 
 void TestEditor::saveNewDocument()

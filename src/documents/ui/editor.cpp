@@ -193,7 +193,12 @@ DocumentEditor::DocumentEditor(Connection &connection, QWidget *parent)
 
 DocumentEditor::~DocumentEditor()
 {
-    // The tables go before the widgets bound to them.
+    // What is bound to the tables goes before them; focus changes while the window is taken
+    // down must not commit into tables that are gone.
+    m_open = false;
+    delete m_lineEditor;
+    m_lineEditor = nullptr;
+    ui->suiDBGrid2->setModel(nullptr);
     m_tables.closeAll();
 }
 
