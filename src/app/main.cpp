@@ -2,6 +2,7 @@
 // start-up, and the message loop runs until the main window closes.
 #include "appfonts.h"
 #include "paths.h"
+#include "pdfcli.h"
 #include "tform1.h"
 #include "wiring.h"
 
@@ -11,6 +12,9 @@
 
 int main(int argc, char *argv[])
 {
+    // Reports from the command line need no display, so they start before the widgets do.
+    if (pdfcli::wanted(argc, argv))
+        return pdfcli::main(argc, argv);
     QApplication app(argc, argv);
     paths::setProgramDir(QCoreApplication::applicationDirPath());
     QDir::setCurrent(paths::programDir());
