@@ -422,7 +422,25 @@ void DocumentEditor::commitEdits()
     m_dateModified = false;
     if (!values.isEmpty())
         storeHeader(values);
+    if (values.contains(u"partie"_s))
+        fillMixBatch();
     refreshHeader();
+}
+
+// A typed mix code fills the full batch code at once, so that a "Zapsat" clicked straight from
+// "Partie" saves what the check on leaving the field would have filled in.
+void DocumentEditor::fillMixBatch()
+{
+    try {
+        const headerchecks::BatchCodeCheck check
+            = headerchecks::checkBatchCode(m_tables.header.record(), headerchecks::mixPrefix(m_connection));
+        if (check.ok && check.filled) {
+            storeHeader({ { u"partiecela"_s, check.header.value(u"partiecela"_s) },
+                { u"podnik"_s, check.header.value(u"podnik"_s) }, { u"lomeni"_s, check.header.value(u"lomeni"_s) } });
+        }
+    } catch (const DbError &) {
+        // The check on leaving the field and the save read the prefix again and report the error.
+    }
 }
 
 void DocumentEditor::setCelkem(double value)

@@ -139,6 +139,7 @@ private:
     void setCelkem(double value);
     void setPercentMode(bool on);
     void storeHeader(const QVariantMap &values);
+    void fillMixBatch();
     posting::SaveContext saveContext() const;
     bool focusGoesToBack() const;
 
