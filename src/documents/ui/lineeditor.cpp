@@ -74,8 +74,8 @@ LineEditor::LineEditor(Connection &conn, opening::WorkingTables &tables, QWidget
     ui->DBEditPR->installEventFilter(this);
 
     connect(ui->EditPARTIE, &QLineEdit::textEdited, this, [this](const QString &t) { fieldEdited(u"partie"_s, t); });
-    connect(ui->DBEditMNOZSTVI, &QLineEdit::textEdited, this,
-            [this](const QString &t) { fieldEdited(u"mnozstvi"_s, t); });
+    connect(
+        ui->DBEditMNOZSTVI, &QLineEdit::textEdited, this, [this](const QString &t) { fieldEdited(u"mnozstvi"_s, t); });
     connect(ui->DBEditMJ, &QLineEdit::textEdited, this, [this](const QString &t) { fieldEdited(u"mj"_s, t); });
     connect(ui->DBEditPR, &QLineEdit::textEdited, this, [this](const QString &t) { fieldEdited(u"pr"_s, t); });
 
@@ -123,12 +123,12 @@ bool LineEditor::tablesOpen() const
 
 QList<QVariantMap> LineEditor::storedRows() const
 {
-    return m_tables.stored.isOpen() ? m_tables.stored.allRecords() : QList<QVariantMap>{};
+    return m_tables.stored.isOpen() ? m_tables.stored.allRecords() : QList<QVariantMap> {};
 }
 
 linerules::LineContext LineEditor::lineContext() const
 {
-    return {m_ctx.stredisko, m_ctx.worksCosted};
+    return { m_ctx.stredisko, m_ctx.worksCosted };
 }
 
 void LineEditor::showChannel(bool out)
@@ -273,16 +273,16 @@ void LineEditor::loadFields()
     ui->DBEditNAZ_ODRU->setCursorPosition(0);
     ui->DBEditSTUPEN->setText(text("stupen"));
     const QVariant lomeni = value("lomeni");
-    ui->DBEditLOMENI->setText(lomeni.isNull() || !lomeni.isValid() ? QString()
-                                                                   : QString::number(linerules::numberValue(lomeni)));
+    ui->DBEditLOMENI->setText(
+        lomeni.isNull() || !lomeni.isValid() ? QString() : QString::number(linerules::numberValue(lomeni)));
     ui->DBEditPARTIECELA->setText(text("partiecela"));
     ui->DBEditMNOZSTVI->setText(editNumber(value("mnozstvi")));
     ui->DBEditMJ->setText(text("mj"));
     ui->DBEditPR->setText(editNumber(value("pr")));
     const QVariant nc = value("nc");
     ui->DBEditNC->setText(nc.isNull() || !nc.isValid()
-                              ? QString()
-                              : displayformat::format(linerules::numberValue(nc), QString::fromUtf16(displayformat::Price)));
+            ? QString()
+            : displayformat::format(linerules::numberValue(nc), QString::fromUtf16(displayformat::Price)));
 }
 
 void LineEditor::setLineValues(const QVariantMap &values)
@@ -364,13 +364,13 @@ bool LineEditor::leaveBatchField()
     if (!m_editing || !m_picker)
         return false;
     const QString code = ui->EditPARTIE->text();
-    const linerules::BatchFieldDecision decision =
-        linerules::leaveBatchField(code, m_works, m_picker->cards(), m_ctx.worksCosted);
+    const linerules::BatchFieldDecision decision
+        = linerules::leaveBatchField(code, m_works, m_picker->cards(), m_ctx.worksCosted);
     try {
         switch (decision.action) {
         case linerules::BatchFieldAction::FillFromWork:
-            setLineValues(linerules::fillFromWork(m_tables.lines.record(), m_works.at(decision.row),
-                                                  m_tables.header.asFloat(u"mnozstvi"_s)));
+            setLineValues(linerules::fillFromWork(
+                m_tables.lines.record(), m_works.at(decision.row), m_tables.header.asFloat(u"mnozstvi"_s)));
             loadFields();
             ui->DBEditMNOZSTVI->setFocus(Qt::OtherFocusReason);
             return true;
@@ -481,7 +481,7 @@ void LineEditor::openWorks()
     if (chosen.isEmpty())
         return;
     try {
-        setLineValues({{u"partie"_s, chosen}});
+        setLineValues({ { u"partie"_s, chosen } });
     } catch (const WorkTableError &e) {
         messages::standardError(e.message());
         return;
@@ -498,7 +498,7 @@ void LineEditor::leavePercent()
     if (!m_editing)
         return;
     const linerules::PercentEntry entry = linerules::leavePercent(ui->DBEditPR->text(), percentMode(), celkem());
-    QVariantMap values{{u"pr"_s, entry.pr}};
+    QVariantMap values { { u"pr"_s, entry.pr } };
     if (entry.mnozstvi)
         values.insert(u"mnozstvi"_s, *entry.mnozstvi);
     try {
@@ -579,8 +579,8 @@ void LineEditor::removeCurrent()
     const int answer = messages::show(linerules::removeQuestion(), MessageIcon::Question, 2, u"Zrušit"_s);
     linerules::RemoveResult result;
     try {
-        result = linerules::removeLine(m_conn, m_tables.header, m_tables.lines, storedRows(), lineContext(),
-                                       answer == 1);
+        result
+            = linerules::removeLine(m_conn, m_tables.header, m_tables.lines, storedRows(), lineContext(), answer == 1);
     } catch (const DbError &e) {
         messages::standardError(e.message());
         emit headerChanged();

@@ -48,10 +48,10 @@ class LineEditor;
 }
 
 struct LineEditorContext {
-    QString stredisko;          // the current cost centre
-    bool worksCosted = true;    // KS_vyrobky is not "N"
-    int correctionState = 0;    // 0, 1, 9 of the opening
-    QString mode;               // "N" new document, "O" correction
+    QString stredisko; // the current cost centre
+    bool worksCosted = true; // KS_vyrobky is not "N"
+    int correctionState = 0; // 0, 1, 9 of the opening
+    QString mode; // "N" new document, "O" correction
     // Slides the side channel "Skladové karty" out (true, 800 px, kept open) or back (false).
     std::function<void(bool out)> showStockChannel;
     // "zadávat procenta" is checked / the value of "Celkem" (both on the page "Směs").
@@ -85,13 +85,13 @@ public:
     bool isNewLine() const { return m_isNew; }
 
 public slots:
-    void startAdd();      // "Přidat"
-    void startChange();   // "Opravit"
+    void startAdd(); // "Přidat"
+    void startChange(); // "Opravit"
     void removeCurrent(); // "Zrušit": "Opravdu zrušit řádek ?" with "Zrušit"/"Zpět"
-    bool keepLine();      // "Zapsat" of the line; true when the editor was left
-    void cancelEdit();    // "Zpět" of the line: a line being added is dropped
-    void openPicker();    // "<"
-    void openWorks();     // "Pr"
+    bool keepLine(); // "Zapsat" of the line; true when the editor was left
+    void cancelEdit(); // "Zpět" of the line: a line being added is dropped
+    void openPicker(); // "<"
+    void openWorks(); // "Pr"
     // The recipe take-over: the lines are appended, the header columns set; no totals, no NC.
     void applyProposal(const recipe::Proposal &p);
     // The side channel went back (its own bar, or the picker's "Zpět").
@@ -109,16 +109,16 @@ protected:
 private:
     void beginEditing(bool isNew);
     void endEditing();
-    void loadFields();                          // line -> panel
+    void loadFields(); // line -> panel
     void setLineValues(const QVariantMap &values); // into the line's edit buffer
     void fieldEdited(const QString &field, const QString &text);
-    bool leaveBatchField();                     // true when the line was filled
+    bool leaveBatchField(); // true when the line was filled
     void leavePercent();
-    bool flushPending();                        // runs a field check the focus change queued
-    void pickerTakeOver();                      // "Převzít" of the picker
+    bool flushPending(); // runs a field check the focus change queued
+    void pickerTakeOver(); // "Převzít" of the picker
     void takeOverCard(const QVariantMap &card);
     void closePicker();
-    void pickerBack();                          // the picker's "Zpět"
+    void pickerBack(); // the picker's "Zpět"
     void focusAfterTakeOver();
     void showChannel(bool out);
     bool percentMode() const;
@@ -136,6 +136,6 @@ private:
     bool m_editing = false;
     bool m_isNew = false;
     bool m_pickerOpen = false;
-    bool m_batchPending = false;  // "Partie" was left; its check is queued
-    bool m_percentDirty = false;  // "%" was typed into and not left yet
+    bool m_batchPending = false; // "Partie" was left; its check is queued
+    bool m_percentDirty = false; // "%" was typed into and not left yet
 };

@@ -146,15 +146,16 @@ void RowListModel::sort(int column, Qt::SortOrder order)
     auto less = [&](const QVariantMap &a, const QVariantMap &b) {
         if (numeric)
             return linerules::fieldNumber(a, c.field) < linerules::fieldNumber(b, c.field);
-        return QString::localeAwareCompare(linerules::fieldText(a, c.field).toLower(),
-                                           linerules::fieldText(b, c.field).toLower())
+        return QString::localeAwareCompare(
+                   linerules::fieldText(a, c.field).toLower(), linerules::fieldText(b, c.field).toLower())
             < 0;
     };
     emit layoutAboutToBeChanged();
     if (order == Qt::AscendingOrder)
         std::stable_sort(m_rows.begin(), m_rows.end(), less);
     else
-        std::stable_sort(m_rows.begin(), m_rows.end(), [&](const QVariantMap &a, const QVariantMap &b) { return less(b, a); });
+        std::stable_sort(
+            m_rows.begin(), m_rows.end(), [&](const QVariantMap &a, const QVariantMap &b) { return less(b, a); });
     refilter();
     emit layoutChanged();
 }
@@ -232,12 +233,22 @@ QList<RowListModel::ModelColumn> stockColumns()
 {
     using F = RowListModel::Format;
     return {
-        {u"partiecela"_s, {}, F::Text}, {u"stredisko"_s, u"stř"_s, F::Text}, {u"lomeni"_s, u"lo"_s, F::Whole},
-        {u"podnik"_s, {}, F::Text},     {u"nomenkla"_s, {}, F::Text},       {u"nazevosiva"_s, {}, F::Text},
-        {u"zustatek"_s, {}, F::Quantity}, {u"mj"_s, {}, F::Text},           {u"nc"_s, {}, F::Price},
-        {u"zahrpartie"_s, {}, F::Text}, {u"partie"_s, {}, F::Text},         {u"druh"_s, {}, F::Text},
-        {u"odruda"_s, {}, F::Text},     {u"naz_dru"_s, {}, F::Text},        {u"naz_odru"_s, {}, F::Text},
-        {u"stupen"_s, {}, F::Text},
+        { u"partiecela"_s, {}, F::Text },
+        { u"stredisko"_s, u"stř"_s, F::Text },
+        { u"lomeni"_s, u"lo"_s, F::Whole },
+        { u"podnik"_s, {}, F::Text },
+        { u"nomenkla"_s, {}, F::Text },
+        { u"nazevosiva"_s, {}, F::Text },
+        { u"zustatek"_s, {}, F::Quantity },
+        { u"mj"_s, {}, F::Text },
+        { u"nc"_s, {}, F::Price },
+        { u"zahrpartie"_s, {}, F::Text },
+        { u"partie"_s, {}, F::Text },
+        { u"druh"_s, {}, F::Text },
+        { u"odruda"_s, {}, F::Text },
+        { u"naz_dru"_s, {}, F::Text },
+        { u"naz_odru"_s, {}, F::Text },
+        { u"stupen"_s, {}, F::Text },
     };
 }
 
@@ -272,13 +283,13 @@ StockPicker::StockPicker(QWidget *parent)
     ui->DBGridSkl->verticalHeader()->hide();
     ui->DBGridSkl->horizontalHeader()->setSectionsMovable(true);
     ui->DBGridSkl->horizontalHeader()->setHighlightSections(false);
-    const QList<int> widths{120, 34, 30, 46, 70, 190, 80, 34, 70, 120, 80, 46, 50, 160, 160, 46};
+    const QList<int> widths { 120, 34, 30, 52, 70, 190, 80, 34, 70, 120, 80, 46, 50, 160, 160, 46 };
     for (int i = 0; i < widths.size(); ++i)
         ui->DBGridSkl->setColumnWidth(i, widths.at(i));
     m_search = std::make_unique<IncrementalSearch>(ui->DBGridSkl, m_model, ui->LabelHledat, ui->EditHledat);
 
-    connect(ui->DBGridSkl->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this] { showCurrentCard(); });
+    connect(
+        ui->DBGridSkl->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { showCurrentCard(); });
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
         if (m_model->gridRowCount() > 0)
             ui->DBGridSkl->selectRow(0);

@@ -31,8 +31,8 @@ class RowListModel : public QAbstractTableModel {
 public:
     enum class Format { Text, Whole, Price, Quantity };
     struct ModelColumn {
-        QString field;   // lower-case key of the rows
-        QString title;   // the caption; empty: the field's name in capitals
+        QString field; // lower-case key of the rows
+        QString title; // the caption; empty: the field's name in capitals
         Format format = Format::Text;
     };
 
@@ -65,7 +65,8 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     // A saved column layout may retitle a column.
-    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant &value, int role = Qt::EditRole) override;
+    bool setHeaderData(
+        int section, Qt::Orientation orientation, const QVariant &value, int role = Qt::EditRole) override;
     // Sorts the whole list (hidden rows too) by the column's value; equal values keep their order.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
@@ -145,7 +146,7 @@ public:
 
 signals:
     void takeOverRequested(); // "Převzít" or a double-click on the grid
-    void backRequested();     // "Zpět"
+    void backRequested(); // "Zpět"
     void calculationsToggled(bool on);
 
 private:

@@ -17,18 +17,18 @@ Tfprace::Tfprace(const QList<QVariantMap> &works, QWidget *parent)
     ui->setupUi(this);
     using F = RowListModel::Format;
     m_model->setColumns({
-        {u"partie"_s, u"Partie"_s, F::Text},
-        {u"nazevosiva"_s, u"Popis"_s, F::Text},
-        {u"mj"_s, u"MJ"_s, F::Text},
-        {u"nc"_s, u"NC"_s, F::Price},
-        {u"dan"_s, u"dph"_s, F::Whole},
-        {u"pc"_s, u"PC"_s, F::Price},
+        { u"partie"_s, u"Partie"_s, F::Text },
+        { u"nazevosiva"_s, u"Popis"_s, F::Text },
+        { u"mj"_s, u"MJ"_s, F::Text },
+        { u"nc"_s, u"NC"_s, F::Price },
+        { u"dan"_s, u"dph"_s, F::Whole },
+        { u"pc"_s, u"PC"_s, F::Price },
     });
     m_model->setRows(works);
     ui->DBGridPrace->setModel(m_model);
     ui->DBGridPrace->verticalHeader()->hide();
     ui->DBGridPrace->verticalHeader()->setDefaultSectionSize(20);
-    const QList<int> widths{60, 220, 40, 70, 40, 70};
+    const QList<int> widths { 60, 220, 40, 70, 40, 70 };
     for (int i = 0; i < widths.size(); ++i)
         ui->DBGridPrace->setColumnWidth(i, widths.at(i));
     m_search = std::make_unique<IncrementalSearch>(ui->DBGridPrace, m_model, ui->LabelHledat, ui->EditHledat);
@@ -44,12 +44,25 @@ Tfprace::~Tfprace() = default;
 
 void Tfprace::placeBeside(const QWidget *mainWindow)
 {
-    if (!mainWindow)
+    m_mainWindow = mainWindow;
+    place();
+}
+
+void Tfprace::place()
+{
+    if (!m_mainWindow)
         return;
-    const QRect frame = mainWindow->frameGeometry();
-    const int height = qMax(200, frame.height() + frame.top() - 50);
-    resize(width(), height);
-    move(frame.right() + 1 - frameGeometry().width(), frame.top() + 30);
+    const QRect main = m_mainWindow->frameGeometry();
+    const QRect own = frameGeometry();
+    const int frameHeight = own.height() - height();
+    resize(width(), qMax(200, main.height() + main.top() - 50 - frameHeight));
+    move(main.right() + 1 - own.width(), main.top() + 30);
+}
+
+void Tfprace::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    place();
 }
 
 std::optional<QVariantMap> Tfprace::currentWork() const

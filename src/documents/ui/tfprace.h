@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QPointer>
 #include <QVariantMap>
 #include <memory>
 #include <optional>
@@ -22,7 +23,7 @@ public:
     ~Tfprace() override;
 
     // Beside the main window: at its right edge, 30 px below its top, as high as its height plus
-    // its top minus 50 px.
+    // its top minus 50 px. Applied again when the dialog is shown, once its frame is known.
     void placeBeside(const QWidget *mainWindow);
 
     // The work chosen when the dialog closed with OK; empty otherwise or without a current row.
@@ -32,8 +33,14 @@ public:
     RowListModel *model() const { return m_model; }
     IncrementalSearch *search() const { return m_search.get(); }
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void place();
+
     std::unique_ptr<Ui::Tfprace> ui;
+    QPointer<const QWidget> m_mainWindow;
     RowListModel *m_model;
     std::unique_ptr<IncrementalSearch> m_search;
 };
