@@ -148,10 +148,9 @@ DocumentEditor::DocumentEditor(Connection &connection, QWidget *parent)
     connect(m_priceList, &PriceListPicker::takeOverRequested, this, &DocumentEditor::takeOverPriceItem);
     connect(m_priceList, &PriceListPicker::closeRequested, this, &DocumentEditor::closePriceList);
 
-    for (WorkTable *t : { &m_tables.header }) {
-        connect(t, &WorkTable::rowChanged, this, [this] { refreshHeader(); });
-        connect(t, &WorkTable::reset, this, [this] { refreshHeader(); });
-    }
+    // Whatever changes the header row (the line editor's totals, the recalculation) shows at once.
+    connect(&m_tables.header, &WorkTable::rowChanged, this, &DocumentEditor::refreshHeader);
+    connect(&m_tables.header, &WorkTable::reset, this, &DocumentEditor::refreshHeader);
 
     connect(ui->suiButton15, &QPushButton::clicked, this, &DocumentEditor::zapsat);
     connect(ui->suiButtonZpet, &QPushButton::clicked, this, &DocumentEditor::zpet);
