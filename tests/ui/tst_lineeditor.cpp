@@ -4,6 +4,8 @@
 // the works dialog; the recipe take-over. The panel is driven through its widgets as the operator
 // drives it, on working tables opened as the editor opens them.
 #include "connection.h"
+#include "displayformat.h"
+#include "editor.h"
 #include "lineeditor.h"
 #include "linerules.h"
 #include "opendocument.h"
@@ -14,8 +16,10 @@
 #include "testsupport.h"
 #include "tform1.h"
 #include "tfprace.h"
+#include "wiring.h"
 #include "worktablemodel.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -161,6 +165,7 @@ private slots:
     void worksDialog();
     void recipeProposalApplied();
     void screenshots();
+    void inTheWiredEditor();
 
 private:
     std::unique_ptr<Rig> makeRig(const QString &correction = {});
@@ -1117,6 +1122,82 @@ void TestLineEditor::screenshots()
         QVERIFY(rig.window->grab().save(folder + u"/lineeditor_calculations.png"_s));
     rig.channel->slideBack();
     rig.editor->cancelEdit();
+}
+
+// The panel inside the document editor as the program wires it: "zadávat procenta" and "Celkem" of
+// the page "Směs" drive the percentages, the header fields follow every kept line, the document's
+// buttons wait while a line is edited.
+void TestLineEditor::inTheWiredEditor()
+{
+    TForm1 w(StartOptions { u"modul"_s, 0 });
+    wireEditor(w);
+    QVERIFY(w.startUp());
+    testsupport::MessageRecorder rec;
+    w.resize(1280, 860);
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.findChild<QAction *>(u"Novdoklad1"_s)->trigger();
+    settle();
+    auto *editor = w.findChild<DocumentEditor *>(u"DocumentEditor"_s);
+    QVERIFY(editor && editor->isOpen());
+    LineEditor *lines = editor->lineEditor();
+    auto widget = [&](const char *name) { return editor->findChild<QWidget *>(QString::fromLatin1(name)); };
+    auto number = [&](const char *name) {
+        double value = 0;
+        displayformat::parseNumber(editor->findChild<QLineEdit *>(QString::fromLatin1(name))->text(), &value);
+        return value;
+    };
+    auto panelEdit = [&](const char *name) { return lines->findChild<QLineEdit *>(QString::fromLatin1(name)); };
+
+    editor->findChild<QCheckBox *>(u"suiCheckBoxProcenta"_s)->click();
+    typeInto(editor->findChild<QLineEdit *>(u"CurrencyEdit1"_s), u"1000"_s);
+    static_cast<QPushButton *>(widget("suiButtonPridat"))->click();
+    settle();
+    QVERIFY(lines->isEditing());
+    for (const char *name : { "suiDBGrid2", "suiButtonPridat", "suiButtonOpravit", "suiButtonZrusit", "suiButton15",
+             "suiButtonPrepocitat", "suiButtonZCeniku", "suiButtonNavrhPartie", "suiButtonCenik" })
+        QVERIFY2(!widget(name)->isEnabled(), name);
+    QVERIFY(panelEdit("DBEditPR")->isEnabled());
+    QVERIFY(panelEdit("DBEditPR")->hasFocus());
+
+    typeInto(panelEdit("EditPARTIE"), u"250000101"_s);
+    tabOut(panelEdit("EditPARTIE"));
+    QTRY_VERIFY(w.stockCardChannel()->isOut());
+    QCOMPARE(lines->stockPicker()->model()->gridRowCount(), 1);
+    const QString folder = qEnvironmentVariable("PELMIXI_SHOTS");
+    if (!folder.isEmpty()) {
+        QDir().mkpath(folder);
+        QVERIFY(w.grab().save(folder + u"/editor_picker.png"_s));
+    }
+    lines->stockPicker()->findChild<QPushButton *>(u"ButtonPrevzit"_s)->click();
+    settle();
+    QVERIFY(panelEdit("DBEditPR")->hasFocus());
+    typeInto(panelEdit("DBEditPR"), u"60"_s);
+    static_cast<QPushButton *>(lines->findChild<QWidget *>(u"ButtonZapsatRadek"_s))->click();
+    settle();
+    QVERIFY(!lines->isEditing());
+    QVERIFY(widget("suiButton15")->isEnabled());
+    QVERIFY(widget("suiButtonPrepocitat")->isEnabled());
+    QCOMPARE(number("DBEdit14"), 600.0); // Namícháno
+    QCOMPARE(number("DBEdit16"), 60.0); // %
+    QCOMPARE(number("DBEdit10"), 5.2); // NC
+
+    // A work takes the mix quantity and is costed into the NC: (3120 + 360) ÷ 600.
+    static_cast<QPushButton *>(widget("suiButtonPridat"))->click();
+    settle();
+    typeInto(panelEdit("EditPARTIE"), u"MIC"_s);
+    tabOut(panelEdit("EditPARTIE"));
+    QCOMPARE(panelEdit("DBEditMNOZSTVI")->text(), u"600"_s);
+    if (!folder.isEmpty())
+        QVERIFY(w.grab().save(folder + u"/editor_line.png"_s));
+    static_cast<QPushButton *>(lines->findChild<QWidget *>(u"ButtonZapsatRadek"_s))->click();
+    settle();
+    QVERIFY2(rec.shown.isEmpty(), qPrintable(rec.texts().join(u'|')));
+    QCOMPARE(number("DBEdit14"), 600.0);
+    QCOMPARE(number("DBEdit10"), 5.8);
+    if (!folder.isEmpty())
+        QVERIFY(w.grab().save(folder + u"/editor_lines.png"_s));
 }
 
 QTEST_MAIN(TestLineEditor)
