@@ -12,6 +12,7 @@
 #include "sidechannel.h"
 #include "stockpicker.h"
 #include "testsupport.h"
+#include "windowtest.h"
 #include "tform1.h"
 #include "wiring.h"
 
@@ -34,6 +35,9 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
+
+using testsupport::clickButton;
+using testsupport::onWindow;
 
 namespace {
 
@@ -63,29 +67,6 @@ template <typename T> T *child(QObject *parent, const QString &name)
     if (!w)
         qWarning("no widget %s", qPrintable(name));
     return w;
-}
-
-// Acts on the next visible top-level widget with the object name once it appears: a modal dialog
-// blocks the test, so the answer is scheduled before the action that shows it.
-void onWindow(const QString &name, std::function<void(QWidget *)> act)
-{
-    auto *timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, name, act] {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == name && w->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                act(w);
-                return;
-            }
-        }
-        if (++*tries > 500) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    });
-    timer->start(10);
 }
 
 QStringList listNumbers(const TForm1 &w)

@@ -11,6 +11,7 @@
 #include "printing/reportfonts.h"
 #include "resulttablemodel.h"
 #include "testsupport.h"
+#include "windowtest.h"
 #include "tform1.h"
 #include "tfstit.h"
 #include "tfstitpal.h"
@@ -44,37 +45,14 @@
 using namespace pelmixi::printing;
 using namespace Qt::StringLiterals;
 
+using testsupport::clickButton;
+using testsupport::onWindow;
+
 namespace {
 
 const QString database = QStringLiteral("t_ui_labels");
 const QString demoDocument = QStringLiteral("2601020001"); // mix 552600005 on cost centre 102
 const QString noCardDocument = QStringLiteral("2601020009"); // mix 552600077 without a stock card
-
-QList<QPointer<QTimer>> watchers;
-
-// Acts on the next visible top-level widget with the object name once it appears; modal dialogs
-// block the test, so the answer has to be scheduled before the action that shows them.
-void onWindow(const QString &name, std::function<void(QWidget *)> act)
-{
-    auto *timer = new QTimer;
-    watchers << timer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, name, act] {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == name && w->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                act(w);
-                return;
-            }
-        }
-        if (++*tries > 1000) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    });
-    timer->start(10);
-}
 
 QPushButton *button(QWidget *dialog, const QString &name)
 {
@@ -317,9 +295,7 @@ void TestLabels::init()
 
 void TestLabels::cleanup()
 {
-    for (const QPointer<QTimer> &timer : std::as_const(watchers))
-        delete timer.data();
-    watchers.clear();
+    testsupport::stopWindowWatchers();
 }
 
 void TestLabels::sampleSheetFromStartPosition_data()

@@ -14,6 +14,7 @@
 #include "sidechannel.h"
 #include "stockpicker.h"
 #include "testsupport.h"
+#include "windowtest.h"
 #include "tform1.h"
 #include "tfprace.h"
 #include "wiring.h"
@@ -37,6 +38,9 @@
 
 using namespace Qt::StringLiterals;
 
+using testsupport::clickButton;
+using testsupport::onWindow;
+
 namespace {
 
 const QString Db = u"t_ui_lineeditor"_s;
@@ -46,29 +50,6 @@ void settle()
 {
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
-}
-
-// Acts on the next visible top-level widget with the object name once it appears (modal dialogs
-// block the test, so the answer is scheduled before the action that shows them).
-void onWindow(const QString &name, std::function<void(QWidget *)> act)
-{
-    auto *timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, name, act] {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == name && w->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                act(w);
-                return;
-            }
-        }
-        if (++*tries > 500) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    });
-    timer->start(10);
 }
 
 double num(const QVariantMap &row, const char *field)

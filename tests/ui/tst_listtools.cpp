@@ -9,6 +9,7 @@
 #include "paths.h"
 #include "resulttablemodel.h"
 #include "testsupport.h"
+#include "windowtest.h"
 #include "tform1.h"
 #include "wiring.h"
 
@@ -32,46 +33,12 @@
 
 using namespace Qt::StringLiterals;
 
+using testsupport::clickButton;
+using testsupport::onWindow;
+
 namespace {
 
 const QString database = QStringLiteral("t_ui_listtools");
-
-QList<QPointer<QTimer>> watchers;
-
-// Acts on the next visible top-level widget with the object name once it appears (modal dialogs
-// block the test, so the answer is scheduled before the action that shows them).
-void onWindow(const QString &name, std::function<void(QWidget *)> act)
-{
-    auto *timer = new QTimer;
-    watchers << timer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, name, act] {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == name && w->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                act(w);
-                return;
-            }
-        }
-        if (++*tries > 1000) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    });
-    timer->start(10);
-}
-
-void clickButton(QWidget *dialog, const QString &text)
-{
-    for (QPushButton *b : dialog->findChildren<QPushButton *>()) {
-        if (b->text() == text) {
-            b->click();
-            return;
-        }
-    }
-    QFAIL(qPrintable(QStringLiteral("no button %1").arg(text)));
-}
 
 void execute(const QString &sql)
 {
@@ -246,9 +213,7 @@ void TestListTools::init()
 
 void TestListTools::cleanup()
 {
-    for (const QPointer<QTimer> &timer : std::as_const(watchers))
-        delete timer.data();
-    watchers.clear();
+    testsupport::stopWindowWatchers();
 }
 
 void TestListTools::popupEntries()

@@ -10,6 +10,7 @@
 #include "sidechannel.h"
 #include "splash.h"
 #include "testsupport.h"
+#include "windowtest.h"
 #include "tform1.h"
 #include "version.h"
 
@@ -36,47 +37,12 @@
 #include <functional>
 #include <memory>
 
+using testsupport::clickButton;
+using testsupport::onWindow;
+
 namespace {
 
 const QString database = QStringLiteral("t_ui_mainwindow");
-
-// Watchers of the current test function; the ones that saw nothing are removed after it.
-QList<QPointer<QTimer>> watchers;
-
-// Acts on the next visible top-level widget with the object name once it appears; modal dialogs
-// block the test, so the answer has to be scheduled before the action that shows them.
-void onWindow(const QString &name, std::function<void(QWidget *)> act)
-{
-    auto *timer = new QTimer;
-    watchers << timer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, name, act] {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == name && w->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                act(w);
-                return;
-            }
-        }
-        if (++*tries > 1000) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    });
-    timer->start(10);
-}
-
-void clickButton(QWidget *dialog, const QString &text)
-{
-    for (QPushButton *b : dialog->findChildren<QPushButton *>()) {
-        if (b->text() == text) {
-            b->click();
-            return;
-        }
-    }
-    QFAIL(qPrintable(QStringLiteral("no button %1").arg(text)));
-}
 
 void execute(const QString &sql)
 {
@@ -198,9 +164,7 @@ void TestMainWindow::init()
 
 void TestMainWindow::cleanup()
 {
-    for (const QPointer<QTimer> &timer : std::as_const(watchers))
-        delete timer.data();
-    watchers.clear();
+    testsupport::stopWindowWatchers();
 }
 
 void TestMainWindow::firstStartUsesDesignValues()

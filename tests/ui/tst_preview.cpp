@@ -14,6 +14,7 @@
 #include "resulttablemodel.h"
 #include "settings.h"
 #include "testsupport.h"
+#include "windowtest.h"
 #include "tform1.h"
 #include "tform6.h"
 #include "wiring.h"
@@ -46,6 +47,9 @@
 
 using namespace pelmixi::printing;
 
+using testsupport::clickButton;
+using testsupport::onWindow;
+
 namespace {
 
 const QString database = QStringLiteral("t_ui_preview");
@@ -56,29 +60,6 @@ std::unique_ptr<Connection> openConnection()
     c->execute(QStringLiteral("set @@session.sql_mode=\"\""));
     c->execute(QStringLiteral("SET names cp1250;"));
     return c;
-}
-
-// Acts on the next visible top-level widget with the object name once it appears; modal windows
-// block the test, so the answer is scheduled before the action that opens them.
-void onWindow(const QString &name, std::function<void(QWidget *)> act)
-{
-    auto *timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, name, act] {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == name && w->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                act(w);
-                return;
-            }
-        }
-        if (++*tries > 2000) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    });
-    timer->start(10);
 }
 
 int pdfPages(const QString &path)
