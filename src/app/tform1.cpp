@@ -689,8 +689,10 @@ void TForm1::moveSplitterToBottom()
 
 void TForm1::setListSectionHeight(int height)
 {
-    const int total = qMax(ui->OvcSplitter1->height(), height);
-    ui->OvcSplitter1->setSizes({ height, total - height });
+    // The sections share the splitter's height less its handle: so the list gets exactly height.
+    QSplitter *splitter = ui->OvcSplitter1;
+    const int available = qMax(height, splitter->height() - splitter->handleWidth());
+    splitter->setSizes({ height, available - height });
 }
 
 SideChannel *TForm1::stockCardChannel() const

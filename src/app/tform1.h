@@ -110,6 +110,7 @@ public:
     QAction *showLinesAction() const;
     bool showLines() const;
     int linesPanelHeight() const;
+    void setLinesPanelHeight(int height);
     QColor listRowColour(int row) const;
 
     // Layout used by the editor.
@@ -153,7 +154,6 @@ private:
     void ensureSession();
     void scheduleSplashClose();
     void closeSplash();
-    void setLinesPanelHeight(int height);
     void applyColumnWidths(QTableView *grid, const QMap<QString, int> &kept);
     void selectFirstRow();
 

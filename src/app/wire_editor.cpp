@@ -91,19 +91,8 @@ void wireEditor(TForm1 &window)
 
     DocumentEditor::Host host;
     host.returnToList = [&window] { window.returnToList(); };
-    host.collapseListLines = [&window] {
-        if (auto *panel = window.findChild<QWidget *>(u"linesPanel"_s)) {
-            panel->setFixedHeight(0);
-            panel->setVisible(false);
-        }
-    };
-    host.setListSectionHeight = [&window](int height) {
-        // The sizes share the splitter's height less its handle; given so, the list gets exactly
-        // the height asked for.
-        QSplitter *splitter = window.splitter();
-        const int available = qMax(height, splitter->height() - splitter->handleWidth());
-        splitter->setSizes({ height, available - height });
-    };
+    host.collapseListLines = [&window] { window.setLinesPanelHeight(0); };
+    host.setListSectionHeight = [&window](int height) { window.setListSectionHeight(height); };
     host.showPriceChannel = [&window](bool out) { slide(window.priceListChannel(), out, PriceChannelWidth); };
     host.showStockChannel = [&window](bool out) { slide(window.stockCardChannel(), out, StockChannelWidth); };
     host.showSavedDocument = [&window](const QString &cisdok) {
