@@ -15,7 +15,6 @@
 
 #include <QLayout>
 #include <QPointer>
-#include <QSplitter>
 #include <QTableView>
 
 using namespace Qt::StringLiterals;
