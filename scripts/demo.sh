@@ -59,8 +59,12 @@ JvDirectoryEdit1_Text=$PROG/receptury
 Label1_Caption=101
 INI
 fi
+# The stock-card module (menu "Moduly" SK, "Zobrazit skl. kartu", "Historie partie") is a stand-in
+# that records how it was started in demo/pelmixi/skarta-standin.log.
+cp -f "$ROOT/tests/dbase/skarta-standin.sh" "$PROG/sk"
+chmod +x "$PROG/sk"
 mkdir -p "$PROG/receptury"
-if [ -d "$ROOT/sql/recipes" ]; then cp -f "$ROOT"/sql/recipes/*.txt "$PROG/receptury/" 2>/dev/null || true; fi
+cp -f "$ROOT/tests/documents/recipes/nosnice.txt" "$PROG/receptury/"
 
 "${client[@]}" -N "$DB" -e "select stred from strtopc order by stred" | to1250 >"$PROG/stredi.sez"
 
