@@ -572,14 +572,14 @@ void TForm1::applyColumnWidths(QTableView *grid, const QMap<QString, int> &kept)
     auto *model = static_cast<ResultTableModel *>(grid->model());
     const QFontMetrics metrics(grid->font());
     const ResultSet &result = model->result();
-    const QList<documentlist::GridColumn> &spec = model->columns();
+    const QList<documentlist::GridColumn> &gridColumns = model->columns();
     for (int c = 0; c < model->columnCount(); ++c) {
-        if (!spec.isEmpty() && spec.at(c).width > 0) {
-            grid->setColumnWidth(c, spec.at(c).width);
+        if (!gridColumns.isEmpty() && gridColumns.at(c).width > 0) {
+            grid->setColumnWidth(c, gridColumns.at(c).width);
             continue;
         }
         const int rc = model->resultColumn(c);
-        const QString name = rc >= 0 ? result.columns().at(rc).name : spec.value(c).field;
+        const QString name = rc >= 0 ? result.columns().at(rc).name : gridColumns.value(c).field;
         if (kept.contains(name.toLower())) {
             grid->setColumnWidth(c, kept.value(name.toLower()));
             continue;

@@ -22,11 +22,11 @@ QImage barcodeErrorPicture()
     image.setDotsPerMeterY(dpm);
     image.fill(Qt::white);
     QPainter painter(&image);
-    FontSpec spec;
-    spec.family = QStringLiteral("Tahoma");
-    spec.bold = true;
+    FontSpec font;
+    font.family = QStringLiteral("Tahoma");
+    font.bold = true;
     const double fontScale = kScreenDpi / image.logicalDpiY();
-    painter.setFont(reportFont(spec, 10.0 * fontScale));
+    painter.setFont(reportFont(font, 10.0 * fontScale));
     painter.setPen(QColor(128, 128, 128));
     painter.drawText(QRect(10, 10, 190, 40), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                      QStringLiteral("CHYBA ČÁR.KODU"));

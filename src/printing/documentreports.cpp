@@ -118,10 +118,10 @@ QImage productLogoPicture()
         p.drawPath(leaf);
     }
     p.fillRect(QRectF(12, 14, 4, 46), QColor(230, 190, 60));
-    FontSpec spec;
-    spec.family = QStringLiteral("Tahoma");
-    spec.bold = true;
-    QFont font = reportFont(spec, 10);
+    FontSpec fontSpec;
+    fontSpec.family = QStringLiteral("Tahoma");
+    fontSpec.bold = true;
+    QFont font = reportFont(fontSpec, 10);
     font.setPixelSize(44);
     p.setFont(font);
     p.setPen(Qt::white);

@@ -29,12 +29,12 @@ const QImage &measureDevice()
     return device;
 }
 
-QFont measureFont(const FontSpec &spec)
+QFont measureFont(const FontSpec &fontSpec)
 {
     // QImage reports its logical dpi from dots per metre, rounded; scale the point size by the
     // exact ratio so measurements stay in step with kMeasureDpi.
     const double ratio = kMeasureDpi / measureDevice().logicalDpiY();
-    return reportFont(spec, spec.pointSize * ratio);
+    return reportFont(fontSpec, fontSpec.pointSize * ratio);
 }
 
 constexpr double kEpsilon = 0.001;

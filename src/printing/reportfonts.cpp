@@ -62,12 +62,12 @@ QString resolvedFamily(const QString &layoutFamily)
     return layoutFamily;
 }
 
-QFont reportFont(const FontSpec &spec, double pointSize)
+QFont reportFont(const FontSpec &fontSpec, double pointSize)
 {
-    QFont font(resolvedFamily(spec.family));
+    QFont font(resolvedFamily(fontSpec.family));
     font.setPointSizeF(pointSize);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
+    font.setBold(fontSpec.bold);
+    font.setItalic(fontSpec.italic);
     font.setStyleStrategy(QFont::PreferAntialias);
     return font;
 }

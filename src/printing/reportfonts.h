@@ -25,6 +25,6 @@ void registerReportFonts();
 QString resolvedFamily(const QString &layoutFamily);
 
 // A QFont for the FontSpec at the given point size (already scaled for the target device).
-QFont reportFont(const FontSpec &spec, double pointSize);
+QFont reportFont(const FontSpec &fontSpec, double pointSize);
 
 } // namespace pelmixi::printing

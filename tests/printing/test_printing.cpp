@@ -928,21 +928,21 @@ void TestPrinting::fontsAndDiacritics()
         QCOMPARE(resolvedFamily(QStringLiteral("Tahoma")), QStringLiteral("Tahoma"));
     const QString czech = QStringLiteral("ěščřžýáíéůúťďňóĚŠČŘŽÝÁÍÉŮÚŤĎŇÓ");
     for (const QString &family : {QStringLiteral("Tahoma"), QStringLiteral("Arial")}) {
-        FontSpec spec;
-        spec.family = family;
-        const QFontMetricsF metrics(reportFont(spec, 10));
+        FontSpec fontSpec;
+        fontSpec.family = family;
+        const QFontMetricsF metrics(reportFont(fontSpec, 10));
         for (const QChar c : czech)
             QVERIFY2(metrics.inFont(c), qPrintable(family + QLatin1Char(' ') + c));
-        QCOMPARE(QFontInfo(reportFont(spec, 10)).family(), resolvedFamily(family));
+        QCOMPARE(QFontInfo(reportFont(fontSpec, 10)).family(), resolvedFamily(family));
     }
     // Bold text really prints heavier than regular.
     auto ink = [](bool bold) {
         QImage image(200, 40, QImage::Format_RGB32);
         image.fill(Qt::white);
         QPainter p(&image);
-        FontSpec spec;
-        spec.bold = bold;
-        p.setFont(reportFont(spec, 14));
+        FontSpec fontSpec;
+        fontSpec.bold = bold;
+        p.setFont(reportFont(fontSpec, 14));
         p.drawText(QRect(0, 0, 200, 40), Qt::AlignLeft, QStringLiteral("Míchání KS"));
         p.end();
         qint64 sum = 0;
