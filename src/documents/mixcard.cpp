@@ -12,7 +12,7 @@ namespace {
 
 QString q(const QVariantMap &row, const char16_t *column)
 {
-    return sqlQuote(fieldText(row.value(QString::fromUtf16(column))));
+    return quotedField(row, column);
 }
 
 QString ownProduct(const SaveContext &ctx)

@@ -18,7 +18,7 @@ namespace {
 
 QString q(const QVariantMap &row, const char16_t *column)
 {
-    return sqlQuote(fieldText(row.value(QString::fromUtf16(column))));
+    return quotedField(row, column);
 }
 
 QVariant v(const QVariantMap &row, const char16_t *column)
@@ -73,6 +73,11 @@ QString fieldText(const QVariant &value)
     default:
         return value.toString();
     }
+}
+
+QString quotedField(const QVariantMap &row, const char16_t *column)
+{
+    return sqlQuote(fieldText(row.value(QString::fromUtf16(column))));
 }
 
 QString savedNumber(const QVariant &value)

@@ -64,6 +64,8 @@ struct Document {
 
 // The field's plain text (numbers without grouping, whole numbers without decimals).
 QString fieldText(const QVariant &value);
+// A row's column as a quoted text value.
+QString quotedField(const QVariantMap &row, const char16_t *column);
 // "0" + the number with a decimal point: 12,5 -> 012.5, 0 -> 00, empty -> 0.
 QString savedNumber(const QVariant &value);
 // The number with a decimal point, no leading "0".
