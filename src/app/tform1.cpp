@@ -268,6 +268,9 @@ bool TForm1::startUp()
     if (m_closed)
         return false;
     restoreWindowValues();
+    // Without a window manager (a bare X server) "maximised" alone leaves the designed size.
+    if (QScreen *screen = this->screen())
+        setGeometry(screen->availableGeometry());
     showMaximized();
     QApplication::processEvents();
     const bool go = windowSteps();
