@@ -195,36 +195,6 @@ static FieldKind kindOf(const MYSQL_FIELD &f)
     }
 }
 
-static QVariant convert(FieldKind kind, const char *data, unsigned long length)
-{
-    if (!data)
-        return {};
-    switch (kind) {
-    case FieldKind::Text:
-        return cp1250::decode(data, qsizetype(length));
-    case FieldKind::Integer: {
-        bool ok = false;
-        const qlonglong v = QByteArray::fromRawData(data, qsizetype(length)).toLongLong(&ok);
-        if (ok)
-            return v;
-        return QByteArray::fromRawData(data, qsizetype(length)).toDouble();
-    }
-    case FieldKind::Float:
-        return QByteArray::fromRawData(data, qsizetype(length)).toDouble();
-    case FieldKind::Date:
-        return QDate::fromString(QString::fromLatin1(data, qsizetype(length)), QStringLiteral("yyyy-MM-dd"));
-    case FieldKind::DateTime: {
-        const QString t = QString::fromLatin1(data, qsizetype(length)).left(19);
-        return QDateTime::fromString(t, QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-    }
-    case FieldKind::Time:
-        return QString::fromLatin1(data, qsizetype(length));
-    case FieldKind::Blob:
-        return QByteArray(data, qsizetype(length));
-    }
-    return {};
-}
-
 ResultSet Connection::query(const QString &sql)
 {
     sendQuery(sql);
@@ -248,16 +218,10 @@ ResultSet Connection::query(const QString &sql)
         c.serverType = int(fields[i].type);
         columns.append(c);
     }
-    QList<QVariantList> rows;
+    QList<QByteArray> rows;
     rows.reserve(qsizetype(mysql_num_rows(res)));
-    while (MYSQL_ROW row = mysql_fetch_row(res)) {
-        const unsigned long *lengths = mysql_fetch_lengths(res);
-        QVariantList values;
-        values.reserve(n);
-        for (unsigned int i = 0; i < n; ++i)
-            values.append(convert(columns.at(i).kind, row[i], lengths[i]));
-        rows.append(std::move(values));
-    }
+    while (MYSQL_ROW row = mysql_fetch_row(res))
+        rows.append(ResultSet::packRow(row, mysql_fetch_lengths(res), int(n)));
     mysql_free_result(res);
     logEvent(int(categoryOf(sql)), sql);
     return ResultSet(std::move(columns), std::move(rows));
