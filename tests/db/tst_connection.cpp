@@ -123,6 +123,16 @@ private slots:
         QVERIFY(v.value(0, QStringLiteral("z")).isValid() || !v.value(0, QStringLiteral("z")).toDate().isValid());
         QCOMPARE(v.value(0, QStringLiteral("D")).toDate(), QDate(2026, 3, 7));
         QCOMPARE(v.value(0, QStringLiteral("f")).toDouble(), 12.5);
+        // An empty text is not NULL, and every cell of a row reads back from its own bytes.
+        const ResultSet e = m_db->query(QStringLiteral("select '' as e, null as n, 'Kůň' as k, 7 as i union all "
+                                                       "select 'x', 'y', null, null"));
+        QCOMPARE(e.rowCount(), 2);
+        QVERIFY(e.value(0, QStringLiteral("e")).isValid());
+        QCOMPARE(e.value(0, QStringLiteral("e")).toString(), QString());
+        QVERIFY(!e.value(0, QStringLiteral("n")).isValid());
+        QCOMPARE(e.value(0, QStringLiteral("k")).toString(), QStringLiteral("Kůň"));
+        QCOMPARE(e.value(0, QStringLiteral("i")).toLongLong(), 7);
+        QCOMPARE(e.rows().at(1), (QVariantList{QStringLiteral("x"), QStringLiteral("y"), QVariant(), QVariant()}));
     }
 
     void lostConnectionIsNotSilentlyReopened()
