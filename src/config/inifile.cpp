@@ -1,10 +1,7 @@
 #include "inifile.h"
 
-#include "cp1250.h"
+#include "textfile.h"
 
-#include <QFile>
-#include <QSaveFile>
-#include <stdexcept>
 
 namespace {
 
@@ -45,29 +42,12 @@ IniFile::IniFile(QString path)
 
 QStringList IniFile::readLines() const
 {
-    QFile f(m_path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QString text = cp1250::decode(f.readAll());
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
+    return textfile::readLines(m_path).value_or(QStringList());
 }
 
 void IniFile::writeLines(const QStringList &lines) const
 {
-    QByteArray bytes;
-    for (const QString &l : lines) {
-        bytes += cp1250::encode(l, m_path);
-        bytes += "\r\n";
-    }
-    QSaveFile f(m_path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
-        throw std::runtime_error(
-            QStringLiteral("Nelze zapsat soubor %1: %2").arg(m_path, f.errorString()).toStdString());
+    textfile::writeLines(m_path, lines);
 }
 
 QString IniFile::readString(const QString &section, const QString &key, const QString &defaultValue) const

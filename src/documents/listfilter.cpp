@@ -1,14 +1,12 @@
 #include "listfilter.h"
 
-#include "cp1250.h"
+#include "textfile.h"
 #include "sqltext.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
-#include <stdexcept>
 
 QString filterOperatorText(FilterOperator op)
 {
@@ -109,12 +107,7 @@ namespace {
 
 QStringList readLines(const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QString text = cp1250::decode(f.readAll());
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    QStringList lines = text.split(QLatin1Char('\n'));
+    QStringList lines = textfile::readLines(path).value_or(QStringList());
     while (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
@@ -122,12 +115,7 @@ QStringList readLines(const QString &path)
 
 void writeLines(const QString &path, const QStringList &lines)
 {
-    QByteArray bytes;
-    for (const QString &l : lines)
-        bytes += cp1250::encode(l, path) + "\r\n";
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
-        throw std::runtime_error(QStringLiteral("Nelze zapsat soubor %1: %2").arg(path, f.errorString()).toStdString());
+    textfile::writeLines(path, lines);
 }
 
 } // namespace

@@ -1,16 +1,13 @@
 // Label queries, the labels' working tables, smesi.ini and the saved-text files.
 #include "labeldata.h"
 
-#include "cp1250.h"
+#include "textfile.h"
 #include "paths.h"
 #include "settings.h"
 #include "sqltext.h"
 #include "worktable.h"
 
 #include <QDir>
-#include <QFile>
-#include <QSaveFile>
-#include <stdexcept>
 
 namespace labels {
 
@@ -109,32 +106,12 @@ QString savedTextsPath(const QString &field)
 
 QStringList loadSavedTexts(const QString &field)
 {
-    QFile file(savedTextsPath(field));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QString text = cp1250::decode(file.readAll());
-    QStringList lines = text.split(QLatin1Char('\n'));
-    // A last line break ends the last text; it does not start another one.
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    for (QString &line : lines) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-    }
-    return lines;
+    return textfile::readLines(savedTextsPath(field)).value_or(QStringList());
 }
 
 void saveSavedTexts(const QString &field, const QStringList &texts)
 {
-    QByteArray bytes;
-    for (const QString &text : texts)
-        bytes += cp1250::encode(text, field) + QByteArrayLiteral("\r\n");
-    const QString path = savedTextsPath(field);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw std::runtime_error(QStringLiteral("Soubor %1 nelze zapsat: %2")
-                                     .arg(QDir::toNativeSeparators(path), file.errorString())
-                                     .toStdString());
+    textfile::writeLines(savedTextsPath(field), texts, field);
 }
 
 } // namespace labels
