@@ -1,4 +1,5 @@
 #include "editor.h"
+#include "busycursor.h"
 
 #include "connection.h"
 #include "displayformat.h"
@@ -25,15 +26,6 @@ constexpr int ListSectionWhileEditing = 100;
 const QString CelkemFormat = u",### ##0.####"_s;
 const QString PackagingQuantityFormat = u",### ##0.####"_s;
 const QString PackagingCountFormat = u",### ##0"_s;
-
-// The busy (database wait) cursor for the length of a scope.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 struct LineColumn {
     const char16_t *field;
@@ -230,7 +222,7 @@ opening::Status DocumentEditor::newDocument(const Environment &environment)
         m_lineEditor->cancelEdit();
     opening::Result result;
     {
-        WaitCursor wait;
+        BusyCursor wait;
         const opening::Context context { m_env.stredisko, m_env.cisloPC, m_env.ksJaknc, m_env.today };
         result = opening::newDocument(m_connection, m_tables, context);
     }

@@ -1,6 +1,7 @@
 // The labels' modal preview. Pages are painted by the report engine at the zoomed screen
 // resolution, so the preview shows exactly what the printer gets.
 #include "labelpreview.h"
+#include "busycursor.h"
 
 #include "messages.h"
 
@@ -23,16 +24,6 @@ namespace {
 constexpr int Zooms[] = { 50, 75, 100, 150, 200 };
 
 } // namespace
-
-LabelWaitCursor::LabelWaitCursor()
-{
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-LabelWaitCursor::~LabelWaitCursor()
-{
-    QApplication::restoreOverrideCursor();
-}
 
 LabelPreview::LabelPreview(const Report &report, QWidget *parent)
     : QDialog(parent)
@@ -151,7 +142,7 @@ bool LabelPreview::print(QPrinter &printer)
     printer.setFullPage(true);
     bool ok = false;
     {
-        LabelWaitCursor wait;
+        BusyCursor wait;
         ok = printReport(printer, m_report.layout());
     }
     if (!ok)

@@ -11,16 +11,6 @@ class QLabel;
 class QPrinter;
 class QVBoxLayout;
 
-// The wait cursor of the labels' database and table steps, for the length of a scope (also when a
-// step throws).
-class LabelWaitCursor {
-public:
-    LabelWaitCursor();
-    ~LabelWaitCursor();
-    LabelWaitCursor(const LabelWaitCursor &) = delete;
-    LabelWaitCursor &operator=(const LabelWaitCursor &) = delete;
-};
-
 class LabelPreview : public QDialog {
     Q_OBJECT
 

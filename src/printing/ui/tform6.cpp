@@ -1,4 +1,5 @@
 #include "tform6.h"
+#include "busycursor.h"
 
 #include "ui_tform6.h"
 
@@ -51,14 +52,6 @@ bool storedInteger(const QString &key, int minimum, int maximum, int *value)
     *value = int(qBound(qlonglong(minimum), v, qlonglong(maximum)));
     return true;
 }
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 } // namespace
 
@@ -114,7 +107,7 @@ void TForm6::setReport(Report report)
 {
     m_report = std::move(report);
     {
-        WaitCursor busy;
+        BusyCursor busy;
         m_laid = m_report.layout();
     }
     m_page = 1;
@@ -224,7 +217,7 @@ void TForm6::archiveOnClose()
     const QString transfer = paths::dataDir() + QStringLiteral("/dok.pdf");
     bool ok = false;
     {
-        WaitCursor busy;
+        BusyCursor busy;
         QDir().mkpath(paths::dataDir());
         QFile::remove(transfer);
         QByteArray bytes;
@@ -321,7 +314,7 @@ void TForm6::print()
     report.copies = ui->suiSpinEdit1->value();
     bool printed = false;
     {
-        WaitCursor busy;
+        BusyCursor busy;
         printed = printReport(printer, report.layout());
     }
     if (!printed)

@@ -1,4 +1,5 @@
 #include "tfstit.h"
+#include "busycursor.h"
 
 #include "connection.h"
 #include "labeldata.h"
@@ -119,7 +120,7 @@ void TFstit::printSampleLabels(
 
     ResultSet label;
     {
-        LabelWaitCursor wait;
+        BusyCursor wait;
         label = connection.query(sql);
     }
     if (label.isEmpty()) {
@@ -134,7 +135,7 @@ void TFstit::printSampleLabels(
     WorkTable table(QString::fromUtf16(labels::LabelSheetTable));
     pelmixi::printing::Report report;
     {
-        LabelWaitCursor wait;
+        BusyCursor wait;
         const pelmixi::printing::SampleLabelSupplier supplier = labels::readSampleLabelSupplier();
         labels::fillLabelSheet(table, label, count, start);
         report = pelmixi::printing::sampleLabelReport(labels::tableRows(table), supplier);

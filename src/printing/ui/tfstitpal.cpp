@@ -1,4 +1,5 @@
 #include "tfstitpal.h"
+#include "busycursor.h"
 
 #include "connection.h"
 #include "labeldata.h"
@@ -66,7 +67,7 @@ void TFstitPal::printPalletLabel(Connection &connection, const QString &partiece
 {
     WorkTable table(QString::fromUtf16(labels::PalletTable));
     {
-        LabelWaitCursor wait;
+        BusyCursor wait;
         const ResultSet card = connection.query(labels::palletCardSql(partiecela, lomeni, costCentre));
         labels::fillPalletTable(table, card);
     }
