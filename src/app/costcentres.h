@@ -19,4 +19,12 @@ void write(const QStringList &lines);
 // The message shown when the file cannot be read.
 QString missingMessage();
 
+// Why a cost-centre code cannot be used, as an operator message; empty when it can. A code is
+// written into every list query, document, stock card and history row: it must not be empty,
+// holds at most three characters, each one code page 1250 holds, and no quote, double quote,
+// backslash, semicolon or control character.
+QString codeProblem(const QString &code);
+// The same for the lines of the list file (an empty line is allowed): names the line.
+QString listProblem(const QStringList &lines);
+
 } // namespace costcentres

@@ -1,5 +1,7 @@
 #include "listtools.h"
 
+#include "connection.h"
+#include "documentlist.h"
 #include "messages.h"
 #include "paths.h"
 #include "resulttablemodel.h"
@@ -39,18 +41,24 @@ QString menuText(QString text)
     return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
-// The condition a rebuild may use: none, or one that begins with "where ".
-bool usableCondition(const QString &condition)
-{
-    return condition.isEmpty() || condition.startsWith(QLatin1String("where "));
-}
-
 void reportUnusableCondition(const QString &file)
 {
-    messages::show(QStringLiteral("Uložený filtr v souboru %1 nezačíná slovem „where“ a nebude použit; "
-                                  "seznam se zobrazí bez filtru.")
+    messages::show(QStringLiteral("Uložený filtr v souboru %1 nemá tvar, který zapisuje filtr seznamu, "
+                                  "a nebude použit; seznam se zobrazí bez filtru.")
                        .arg(file),
         MessageIcon::Warning);
+}
+
+// The columns of the list query as the server reports them, also before the list is built or
+// after a rebuild failed: a stored condition may name only these.
+QStringList listQueryColumns()
+{
+    const ResultSet r = appConnection().query(
+        documentlist::listQueryLines(documentlist::ListScope {}).constFirst() + QStringLiteral(" limit 0"));
+    QStringList names;
+    for (const Column &c : r.columns())
+        names << c.name;
+    return names;
 }
 
 // The search mark of the list for the length of the dialog, also when it ends by an exception.
@@ -343,25 +351,24 @@ void ListTools::deleteLastStep()
     if (m_window.isEditing())
         return;
     ListFilter filter;
+    const QStringList columns = listQueryColumns();
     // With no step left the files are emptied and the description is "Žádný filtr", as the
     // whole filter's deletion leaves them.
-    files().dropLast(filter);
-    if (!usableCondition(filter.condition())) {
+    if (!files().dropLast(filter, columns))
         reportUnusableCondition(files().conditionFile());
-        filter.set(QString(), ListFilter::noFilterText());
-    }
     m_window.setFilter(filter.condition(), filter.description());
     m_window.rebuildList();
 }
 
 // After-show step of the start: the last saved step becomes the filter. A condition the server
 // rejects stays saved; the list then fails with the server's message and the delete entries
-// recover. A line that is no condition at all is never sent.
+// recover. A line the steps could not have written (hand-edited, or cut by an older program) is
+// never sent: the list is shown unfiltered.
 void ListTools::restoreFilter()
 {
     ListFilter filter;
     try {
-        if (!files().load(filter))
+        if (!files().load(filter, listQueryColumns()))
             reportUnusableCondition(files().conditionFile());
     } catch (const std::exception &e) {
         filter.set(QString(), QString());

@@ -6,6 +6,8 @@
 #include "ui_tfstrediska.h"
 
 #include <QLineEdit>
+#include <QTextBlock>
+#include <QTextCursor>
 
 static constexpr Qt::WindowFlags dialogFlags
     = Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
@@ -26,6 +28,21 @@ TFstredi::~TFstredi() = default;
 QString TFstredi::chosen() const
 {
     return ui->suiComboBox1->currentText();
+}
+
+// The chosen code is checked as it is entered: a code that cannot be used keeps the dialog open
+// with the message, and the current cost centre stays until a usable one is chosen.
+void TFstredi::done(int result)
+{
+    const QString problem = costcentres::codeProblem(chosen());
+    if (!problem.isEmpty()) {
+        messages::show(problem, MessageIcon::Warning);
+        ui->suiComboBox1->setFocus(Qt::OtherFocusReason);
+        if (QLineEdit *edit = ui->suiComboBox1->lineEdit())
+            edit->selectAll();
+        return;
+    }
+    QDialog::done(result);
 }
 
 QString TFstredi::choose(const QString &current, QWidget *parent)
@@ -63,6 +80,21 @@ void TFstrediska::done(int result)
         lines = ui->Memo1->toPlainText().split(QLatin1Char('\n'));
         if (lines.last().isEmpty())
             lines.removeLast();
+    }
+    // Each code is checked as it is entered; the dialog stays open on the first one that cannot
+    // be used, and the file keeps its old list.
+    if (const QString problem = costcentres::listProblem(lines); !problem.isEmpty()) {
+        messages::show(problem, MessageIcon::Warning);
+        for (int i = 0; i < lines.size(); ++i) {
+            if (lines.at(i).isEmpty() || costcentres::codeProblem(lines.at(i)).isEmpty())
+                continue;
+            QTextCursor cursor(ui->Memo1->document()->findBlockByNumber(i));
+            cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+            ui->Memo1->setTextCursor(cursor);
+            ui->Memo1->setFocus(Qt::OtherFocusReason);
+            break;
+        }
+        return;
     }
     try {
         costcentres::write(lines);

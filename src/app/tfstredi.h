@@ -1,5 +1,5 @@
 // The two cost-centre dialogs over "stredi.sez": TFstredi offers the list for the choice of the
-// cost centre (a typed code is taken unchecked), TFstrediska edits the list.
+// cost centre (a typed code is taken when it is a usable code), TFstrediska edits the list.
 #pragma once
 
 #include <QDialog>
@@ -19,8 +19,11 @@ public:
     QString chosen() const;
 
     // Shows the dialog (after a message when the list file is missing) and answers the box's
-    // text, however the dialog was closed.
+    // text, however the dialog was closed; a code that cannot be used is never answered.
     static QString choose(const QString &current, QWidget *parent);
+
+public slots:
+    void done(int result) override;
 
 private:
     std::unique_ptr<Ui::TFstredi> ui;

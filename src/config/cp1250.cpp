@@ -83,6 +83,24 @@ QChar firstUnencodable(const QString &text)
     return {};
 }
 
+Unencodable firstUnencodableCharacter(const QString &text)
+{
+    const auto &t = tables();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.unicode() < 0x80 || t.fromUnicode.contains(c.unicode()))
+            continue;
+        Unencodable u;
+        u.index = i;
+        const bool pair = c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        u.character = text.mid(i, pair ? 2 : 1);
+        const char32_t code = pair ? QChar::surrogateToUcs4(c, text.at(i + 1)) : char32_t(c.unicode());
+        u.codePoint = QStringLiteral("U+%1").arg(uint(code), 4, 16, QLatin1Char('0')).toUpper();
+        return u;
+    }
+    return {};
+}
+
 QByteArray encodeLossy(const QString &text)
 {
     const auto &t = tables();

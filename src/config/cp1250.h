@@ -32,4 +32,14 @@ QByteArray encodeLossy(const QString &text);
 // The first character of text that code page 1250 cannot hold, or a null QChar.
 QChar firstUnencodable(const QString &text);
 
+// The same character whole, for a message: a character outside the Basic Multilingual Plane (an
+// emoji) is one character, not half a surrogate pair. Empty when the code page holds every one.
+struct Unencodable {
+    qsizetype index = -1; // position in the text
+    QString character; // the character itself (one or two UTF-16 units)
+    QString codePoint; // "U+1F600"
+    bool isEmpty() const { return index < 0; }
+};
+Unencodable firstUnencodableCharacter(const QString &text);
+
 } // namespace cp1250

@@ -25,11 +25,6 @@ QString executablePath()
     return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
 }
 
-QString q(const QString &v)
-{
-    return sqlEscapeDoubleQuoted(v);
-}
-
 } // namespace
 
 QString firstIPv4Address(const QString &hostName)
@@ -73,12 +68,14 @@ WorkstationIdentity WorkstationIdentity::collect()
 QString moduleStartStatement(const QString &modul, const QString &pc, const QString &stredisko,
                              const WorkstationIdentity &id, const QDateTime &now)
 {
-    return QStringLiteral("insert into historiem \n") +
-           QStringLiteral("set modul = \"%1\", pc = \"%2\", stredisko = \"%3\",\n").arg(q(modul), q(pc), q(stredisko)) +
-           QStringLiteral("datumcas = \"%1\",\n").arg(timeText(now)) +
-           QStringLiteral("ipadr = \"%1\", computeruser = \"%2\", computername = \"%3\",\n")
-               .arg(q(id.ipAddress), q(id.userName), q(id.computerName)) +
-           QStringLiteral("mdatumcas = \"%1\", mverze=\"%2\"").arg(q(id.programTime), q(id.programVersion));
+    return QStringLiteral("insert into historiem \n")
+        + QStringLiteral("set modul = %1, pc = %2, stredisko = %3,\n")
+              .arg(sqlDoubleQuote(modul), sqlDoubleQuote(pc), sqlDoubleQuote(stredisko))
+        + QStringLiteral("datumcas = %1,\n").arg(sqlDoubleQuote(timeText(now)))
+        + QStringLiteral("ipadr = %1, computeruser = %2, computername = %3,\n")
+              .arg(sqlDoubleQuote(id.ipAddress), sqlDoubleQuote(id.userName), sqlDoubleQuote(id.computerName))
+        + QStringLiteral("mdatumcas = %1, mverze=%2")
+              .arg(sqlDoubleQuote(id.programTime), sqlDoubleQuote(id.programVersion));
 }
 
 QString historyIdentifier(const QString &pc, const QDateTime &now)
@@ -90,12 +87,13 @@ QString documentRowStatement(const QString &pc, const QString &stredisko, const 
                              const QString &cislodoklaExpression, const QString &misto, const QString &identifik,
                              const WorkstationIdentity &id, const QDateTime &now)
 {
-    return QStringLiteral("insert into historied set modul = \"%1\", pc = \"%2\", stredisko = \"%3\",")
-               .arg(q(modul), q(pc), q(stredisko)) +
-           QStringLiteral("datumcas = \"%1\",").arg(timeText(now)) +
-           QStringLiteral("ipadr = \"%1\", computeruser = \"%2\", computername = \"%3\",")
-               .arg(q(id.ipAddress), q(id.userName), q(id.computerName)) +
-           QStringLiteral("mdatumcas = \"%1\", mverze=\"%2\",").arg(q(id.programTime), q(id.programVersion)) +
-           QStringLiteral("doklad = \"%1\", cislodokla=%2,").arg(q(doklad), cislodoklaExpression) +
-           QStringLiteral("misto=\"%1\",identifik=\"%2\";").arg(q(misto), q(identifik));
+    return QStringLiteral("insert into historied set modul = %1, pc = %2, stredisko = %3,")
+               .arg(sqlDoubleQuote(modul), sqlDoubleQuote(pc), sqlDoubleQuote(stredisko))
+        + QStringLiteral("datumcas = %1,").arg(sqlDoubleQuote(timeText(now)))
+        + QStringLiteral("ipadr = %1, computeruser = %2, computername = %3,")
+              .arg(sqlDoubleQuote(id.ipAddress), sqlDoubleQuote(id.userName), sqlDoubleQuote(id.computerName))
+        + QStringLiteral("mdatumcas = %1, mverze=%2,")
+              .arg(sqlDoubleQuote(id.programTime), sqlDoubleQuote(id.programVersion))
+        + QStringLiteral("doklad = %1, cislodokla=%2,").arg(sqlDoubleQuote(doklad), cislodoklaExpression)
+        + QStringLiteral("misto=%1,identifik=%2;").arg(sqlDoubleQuote(misto), sqlDoubleQuote(identifik));
 }

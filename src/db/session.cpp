@@ -6,15 +6,25 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QRegularExpression>
 
 bool parsePort(const QString &text, int *port)
 {
+    return portProblem(QString(), text, port).isEmpty();
+}
+
+QString portProblem(const QString &key, const QString &text, int *port)
+{
+    static const QRegularExpression wholeNumber(QStringLiteral("^[+-]?[0-9]+$"));
+    const QString t = text.trimmed();
+    if (!wholeNumber.match(t).hasMatch())
+        return QStringLiteral("Port databáze v nastavení [LogON] %1 není celé číslo: „%2“.").arg(key, text);
     bool ok = false;
-    const int p = text.trimmed().toInt(&ok);
-    if (!ok || p <= 0 || p > 65535)
-        return false;
-    *port = p;
-    return true;
+    const qlonglong p = t.toLongLong(&ok);
+    if (!ok || p < 1 || p > 65535)
+        return QStringLiteral("Port databáze v nastavení [LogON] %1 je mimo rozsah 1 až 65535: „%2“.").arg(key, text);
+    *port = int(p);
+    return {};
 }
 
 bool applyConnectionSettings(Connection &connection, const settings::ConnectionSettings &s)
@@ -24,10 +34,9 @@ bool applyConnectionSettings(Connection &connection, const settings::ConnectionS
     p.user = s.user;
     p.password = s.password;
     p.database = s.database;
-    if (!parsePort(s.sqlPort, &p.port)) {
+    if (const QString problem = portProblem(QStringLiteral("SQLport"), s.sqlPort, &p.port); !problem.isEmpty()) {
         connection.setParams(p);
-        messages::show(QStringLiteral("Port databáze v nastavení [LogON] SQLport není celé číslo: „%1“.").arg(s.sqlPort),
-                       MessageIcon::Warning);
+        messages::show(problem, MessageIcon::Warning);
         return false;
     }
     connection.setParams(p);
@@ -44,10 +53,9 @@ bool connectStep(Connection &connection, const settings::ConnectionSettings &s, 
     bool open = false;
     if (!s.openPort.trimmed().isEmpty()) {
         int openPort = 0;
-        if (!parsePort(s.openPort, &openPort)) {
-            messages::show(
-                QStringLiteral("Port databáze v nastavení [LogON] OPENport není celé číslo: „%1“.").arg(s.openPort),
-                MessageIcon::Warning);
+        if (const QString problem = portProblem(QStringLiteral("OPENport"), s.openPort, &openPort);
+            !problem.isEmpty()) {
+            messages::show(problem, MessageIcon::Warning);
         } else {
             connection.setPort(openPort);
             try {
@@ -67,9 +75,20 @@ bool connectStep(Connection &connection, const settings::ConnectionSettings &s, 
         }
     }
 
-    // Opening ran the session statements (empty SQL mode, cp1250) already.
+    // Opening ran the session statements (empty SQL mode, cp1250) already. The start row is a
+    // record of the session, not a condition for it: a row the server refuses (an account without
+    // INSERT on historiem) is told once here and the session is set up all the same, so no later
+    // list or document runs this step again.
     const WorkstationIdentity identity = WorkstationIdentity::collect();
-    connection.execute(moduleStartStatement(moduleName, s.cisloPC, costCentre, identity, QDateTime::currentDateTime()));
+    try {
+        connection.execute(
+            moduleStartStatement(moduleName, s.cisloPC, costCentre, identity, QDateTime::currentDateTime()));
+    } catch (const std::exception &e) {
+        messages::show(QStringLiteral("Záznam o spuštění programu se nepodařilo zapsat do tabulky historiem; "
+                                      "program pracuje dál.\n%1")
+                           .arg(QString::fromStdString(e.what())),
+            MessageIcon::Warning);
+    }
     return true;
 }
 

@@ -2,35 +2,51 @@
 
 #include <cmath>
 
-QString sqlQuote(const QString &text)
+namespace {
+
+QString quoted(const QString &text, QChar quote, QLatin1String quoteEscape)
 {
     QString out;
     out.reserve(text.size() + 2);
-    out += QLatin1Char('\'');
+    out += quote;
     for (QChar c : text) {
-        if (c == QLatin1Char('\''))
-            out += QLatin1String("''");
-        else if (c == QLatin1Char('\\'))
+        switch (c.unicode()) {
+        case u'\\':
             out += QLatin1String("\\\\");
-        else if (c == QChar(0))
+            break;
+        case 0:
             out += QLatin1String("\\0");
-        else
-            out += c;
+            break;
+        case u'\r':
+            out += QLatin1String("\\r");
+            break;
+        case u'\n':
+            out += QLatin1String("\\n");
+            break;
+        case 0x1a:
+            out += QLatin1String("\\Z");
+            break;
+        default:
+            if (c == quote)
+                out += quoteEscape;
+            else
+                out += c;
+        }
     }
-    out += QLatin1Char('\'');
+    out += quote;
     return out;
 }
 
-QString sqlEscapeDoubleQuoted(const QString &text)
+} // namespace
+
+QString sqlQuote(const QString &text)
 {
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
-            out += QLatin1Char('\\');
-        out += c;
-    }
-    return out;
+    return quoted(text, QLatin1Char('\''), QLatin1String("''"));
+}
+
+QString sqlDoubleQuote(const QString &text)
+{
+    return quoted(text, QLatin1Char('"'), QLatin1String("\\\""));
 }
 
 QString sqlNumber(double value)

@@ -6,13 +6,15 @@
 #include <QString>
 #include <QVariant>
 
-// 'text' with inner single quotes doubled and backslashes doubled (the server's default string
-// syntax treats the backslash as an escape character).
+// The two quoted literals a value can become. Both write the backslash as \\, NUL as \0, CR as
+// \r, LF as \n and Ctrl-Z as \Z (the server's string escapes, the session runs without
+// NO_BACKSLASH_ESCAPES), so a literal never spans lines, whatever the value holds: statements are
+// built and stored line by line (filter files, save scripts, the SQL log).
+// 'text', an inner single quote doubled.
 QString sqlQuote(const QString &text);
-
-// The inside of a double-quoted literal, for the statements whose templates write values
-// between double quotes: backslash and double quote escaped.
-QString sqlEscapeDoubleQuoted(const QString &text);
+// "text", an inner double quote written \", for the statements whose templates write values
+// between double quotes.
+QString sqlDoubleQuote(const QString &text);
 
 // C locale, up to 15 significant digits, never an exponent for ordinary magnitudes, never a
 // grouping or decimal comma: 1234567.891 -> "1234567.891", 12.5 -> "12.5". NULL/empty -> "0".

@@ -130,8 +130,7 @@ QString maxPartieQuery(const QString &prefix)
             pattern += u'\\';
         pattern += c;
     }
-    return u"select max(partie) as maxpartie from skarta where PARTIECELA LIKE \""_s + sqlEscapeDoubleQuoted(pattern)
-           + u"%\""_s;
+    return u"select max(partie) as maxpartie from skarta where PARTIECELA LIKE "_s + sqlDoubleQuote(pattern + u'%');
 }
 
 Proposal nextBatchCode(const QString &prefixSetting, const QVariant &maxpartie)

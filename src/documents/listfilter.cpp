@@ -78,6 +78,110 @@ bool isPlainFieldName(const QString &name)
     return re.match(name).hasMatch();
 }
 
+namespace {
+
+// Reads one single-quoted literal in the quoting routine's own writing at `pos`; moves past it
+// only when it is one.
+bool readQuotedLiteral(const QString &text, qsizetype &pos)
+{
+    qsizetype p = pos;
+    if (p >= text.size() || text.at(p) != u'\'')
+        return false;
+    ++p;
+    while (p < text.size()) {
+        const QChar c = text.at(p);
+        if (c == u'\'') {
+            if (p + 1 < text.size() && text.at(p + 1) == u'\'') {
+                p += 2;
+                continue;
+            }
+            pos = p + 1;
+            return true;
+        }
+        if (c == u'\\') {
+            if (p + 1 >= text.size() || !QStringView(u"\\0rnZ").contains(text.at(p + 1)))
+                return false;
+            p += 2;
+            continue;
+        }
+        if (c == u'\r' || c == u'\n' || c.unicode() == 0)
+            return false;
+        ++p;
+    }
+    return false; // not closed
+}
+
+bool readWholeNumber(const QString &text, qsizetype &pos)
+{
+    qsizetype p = pos;
+    if (p < text.size() && text.at(p) == u'-')
+        ++p;
+    const qsizetype digits = p;
+    while (p < text.size() && text.at(p) >= u'0' && text.at(p) <= u'9')
+        ++p;
+    if (p == digits)
+        return false;
+    pos = p;
+    return true;
+}
+
+bool readComparison(const QString &text, qsizetype &pos, const QStringList &listColumns)
+{
+    qsizetype end = pos;
+    while (end < text.size() && (text.at(end).isLetterOrNumber() || text.at(end) == u'_'))
+        ++end;
+    const QString field = text.mid(pos, end - pos);
+    if (!isPlainFieldName(field) || !listColumns.contains(field, Qt::CaseInsensitive))
+        return false;
+    pos = end;
+    // The longer operator texts first: " <= " before " < ".
+    static const FilterOperator operators[] = { FilterOperator::NotEqual, FilterOperator::GreaterOrEqual,
+        FilterOperator::LessOrEqual, FilterOperator::Equal, FilterOperator::Greater, FilterOperator::Less };
+    bool found = false;
+    for (FilterOperator op : operators) {
+        const QString opText = filterOperatorText(op);
+        if (QStringView(text).mid(pos).startsWith(opText)) {
+            pos += opText.size();
+            found = true;
+            break;
+        }
+    }
+    if (!found)
+        return false;
+    return readQuotedLiteral(text, pos) || readWholeNumber(text, pos);
+}
+
+} // namespace
+
+bool isStoredCondition(const QString &condition, const QStringList &listColumns)
+{
+    if (condition.isEmpty())
+        return true;
+    const QString where = QStringLiteral("where ");
+    if (!condition.startsWith(where))
+        return false;
+    qsizetype pos = where.size();
+    const QString joint = QStringLiteral(" AND ");
+    while (true) {
+        if (!readComparison(condition, pos, listColumns))
+            return false;
+        if (pos == condition.size())
+            return true;
+        if (!QStringView(condition).mid(pos).startsWith(joint))
+            return false;
+        pos += joint.size();
+    }
+}
+
+QString descriptionText(const QString &text)
+{
+    QString out = text;
+    out.replace(QLatin1String("\r\n"), QStringLiteral("¶"));
+    out.replace(QLatin1Char('\r'), QStringLiteral("¶"));
+    out.replace(QLatin1Char('\n'), QStringLiteral("¶"));
+    return out;
+}
+
 void ListFilter::set(const QString &condition, const QString &description)
 {
     m_condition = condition;
@@ -93,12 +197,12 @@ bool ListFilter::addStep(const QString &title, const Column &column, const QVari
     const QString opText = filterOperatorText(op);
     if (m_condition.isEmpty()) {
         m_condition = QStringLiteral("where ") + column.name + opText + v.sql;
-        m_description = title + opText + (v.wholeNumber ? v.written : displayText);
+        m_description = descriptionText(title + opText + (v.wholeNumber ? v.written : displayText));
     } else {
         m_condition += QStringLiteral(" AND ") + column.name + opText + v.sql;
         // A decimal keeps its displayed text (decimal comma); the condition needs the point.
         const bool decimal = column.kind == FieldKind::Float;
-        m_description += QStringLiteral(", ") + title + opText + (decimal ? displayText : v.written);
+        m_description += descriptionText(QStringLiteral(", ") + title + opText + (decimal ? displayText : v.written));
     }
     return true;
 }
@@ -136,13 +240,13 @@ QString FilterFiles::descriptionFile() const
     return m_folder + QLatin1Char('/') + m_listName + QStringLiteral(".Te_");
 }
 
-bool FilterFiles::load(ListFilter &filter) const
+bool FilterFiles::load(ListFilter &filter, const QStringList &listColumns) const
 {
     const QStringList conditions = readLines(conditionFile());
     const QStringList descriptions = readLines(descriptionFile());
     const QString condition = conditions.isEmpty() ? QString() : conditions.last();
     const QString description = descriptions.isEmpty() ? QString() : descriptions.last();
-    if (!condition.isEmpty() && !condition.startsWith(QLatin1String("where "))) {
+    if (!isStoredCondition(condition, listColumns)) {
         filter.set(QString(), QString());
         return false;
     }
@@ -167,7 +271,7 @@ void FilterFiles::clear(ListFilter &filter) const
     writeLines(descriptionFile(), {});
 }
 
-void FilterFiles::dropLast(ListFilter &filter) const
+bool FilterFiles::dropLast(ListFilter &filter, const QStringList &listColumns) const
 {
     QString condition;
     QString description = ListFilter::noFilterText();
@@ -183,10 +287,16 @@ void FilterFiles::dropLast(ListFilter &filter) const
         }
         writeLines(path, lines);
     }
-    if (condition.isEmpty())
+    if (condition.isEmpty()) {
         clear(filter);
-    else
-        filter.set(condition, description);
+        return true;
+    }
+    if (!isStoredCondition(condition, listColumns)) {
+        filter.set(QString(), ListFilter::noFilterText());
+        return false;
+    }
+    filter.set(condition, description);
+    return true;
 }
 
 QString orderClause(const QString &fieldName, bool descending)

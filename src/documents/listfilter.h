@@ -25,6 +25,17 @@ FilterValue filterValue(const Column &column, const QVariant &value, const QStri
 // A field name the list query reported; anything else (quotes, blanks) is refused.
 bool isPlainFieldName(const QString &name);
 
+// Whether a stored condition has exactly the shape the steps write: "where " F op literal, then
+// any number of " AND " F op literal, F one of the list's columns (any letter case), op one of the
+// six operator texts, the literal a whole number or a single-quoted literal as the quoting routine
+// writes it. The empty condition (no filter) is accepted. Anything else (a subquery, UNION, a
+// comment, another table's column) is never sent to the server.
+bool isStoredCondition(const QString &condition, const QStringList &listColumns);
+
+// A value as one line of the description file: each line break becomes "¶", so a cell that holds
+// one never splits a step into two lines.
+QString descriptionText(const QString &text);
+
 class ListFilter {
 public:
     static QString noFilterText() { return QStringLiteral("Žádný filtr"); }
@@ -49,12 +60,15 @@ public:
     FilterFiles(QString folder, QString listName);
 
     // Sets the filter to the last lines of the files (empty when missing). A saved condition that
-    // does not begin with "where " is not used; the answer then says so.
-    bool load(ListFilter &filter) const;
+    // is not in the steps' own shape over the list's columns (isStoredCondition) is not used; the
+    // filter is then empty and the answer says so.
+    bool load(ListFilter &filter, const QStringList &listColumns) const;
     void append(const ListFilter &filter) const;
     void clear(ListFilter &filter) const;
-    // Removes the last step; the filter becomes the step before it (or no filter).
-    void dropLast(ListFilter &filter) const;
+    // Removes the last step; the filter becomes the step before it (or no filter). The condition
+    // that becomes current is checked as load() checks it: when it fails, the files keep the
+    // shortened history, the filter is none and the answer is false.
+    bool dropLast(ListFilter &filter, const QStringList &listColumns) const;
 
     QString conditionFile() const;
     QString descriptionFile() const;

@@ -10,11 +10,6 @@ namespace posting {
 
 namespace {
 
-QString q(const QVariantMap &row, const char16_t *column)
-{
-    return quotedField(row, column);
-}
-
 QString ownProduct(const SaveContext &ctx)
 {
     return sqlQuote(ctx.ksVyrobky ? u"A"_s : u" "_s);
@@ -34,11 +29,11 @@ QStringList newCard(const QVariantMap &mix, const SaveContext &ctx)
     l << u" values ("_s;
     for (const char16_t *column : { u"partie", u"stredisko", u"podnik", u"lomeni", u"partiecela", u"nomenkla",
              u"nazevosiva", u"mj", u"druh", u"odruda", u"stupen", u"naz_dru", u"naz_odru" })
-        l << q(mix, column) + c;
+        l << quotedField(mix, column) + c;
     l << savedNumber(mix.value(u"nc"_s)) + c;
     l << savedNumber(mix.value(u"pc"_s)) + c;
     l << savedNumber(mix.value(u"mnozstvi"_s)) + c;
-    l << q(mix, u"popis") + c;
+    l << quotedField(mix, u"popis") + c;
     l << ownProduct(ctx) + c;
     l << sqlQuote(p.mnomenkla) + c;
     l << sqlQuote(p.mo) + c;
@@ -61,22 +56,22 @@ QStringList keptCard(const QVariantMap &mix, const SaveContext &ctx)
     l << u"UPDATE skarta SET "_s;
     l << u"ZUSTATEK=ZUSTATEK+"_s + pointNumber(mix.value(u"mnozstvi"_s)) + u","_s;
     l << u"VLAST_VYRO="_s + ownProduct(ctx);
-    l << u" where partiecela = "_s + q(mix, u"partiecela");
-    l << u" and stredisko = "_s + q(mix, u"stredisko");
-    l << u" and lomeni = "_s + q(mix, u"lomeni");
+    l << u" where partiecela = "_s + quotedField(mix, u"partiecela");
+    l << u" and stredisko = "_s + quotedField(mix, u"stredisko");
+    l << u" and lomeni = "_s + quotedField(mix, u"lomeni");
     l << u";"_s;
     // The batch's description on every card that carries it, in every cost centre.
     l << u"UPDATE skarta SET "_s;
     l << u"NC="_s + pointNumber(mix.value(u"nc"_s)) + u","_s;
     l << u"PC="_s + pointNumber(mix.value(u"pc"_s)) + u","_s;
-    l << u"NOMENKLA="_s + q(mix, u"nomenkla") + u","_s;
-    l << u"NAZEVOSIVA="_s + q(mix, u"nazevosiva") + u","_s;
-    l << u"MJ="_s + q(mix, u"mj") + u","_s;
-    l << u"DRUH="_s + q(mix, u"druh") + u","_s;
-    l << u"ODRUDA="_s + q(mix, u"odruda") + u","_s;
-    l << u"STUPEN="_s + q(mix, u"stupen") + u","_s;
-    l << u"NAZ_DRU="_s + q(mix, u"naz_dru") + u","_s;
-    l << u"NAZ_ODRU="_s + q(mix, u"naz_odru") + u","_s;
+    l << u"NOMENKLA="_s + quotedField(mix, u"nomenkla") + u","_s;
+    l << u"NAZEVOSIVA="_s + quotedField(mix, u"nazevosiva") + u","_s;
+    l << u"MJ="_s + quotedField(mix, u"mj") + u","_s;
+    l << u"DRUH="_s + quotedField(mix, u"druh") + u","_s;
+    l << u"ODRUDA="_s + quotedField(mix, u"odruda") + u","_s;
+    l << u"STUPEN="_s + quotedField(mix, u"stupen") + u","_s;
+    l << u"NAZ_DRU="_s + quotedField(mix, u"naz_dru") + u","_s;
+    l << u"NAZ_ODRU="_s + quotedField(mix, u"naz_odru") + u","_s;
     l << u"POCETO1="_s + sqlQuote(editText(p.pocetO, 0)) + u","_s;
     l << u"VAHAO1="_s + editNumber(p.vahaO, 4) + u","_s;
     l << u"MNOMENKLA1="_s + sqlQuote(p.mnomenkla) + u","_s;
@@ -84,12 +79,12 @@ QStringList keptCard(const QVariantMap &mix, const SaveContext &ctx)
     l << u"EK1="_s + sqlQuote(p.ek) + u","_s;
     l << u"VAHAOBALU="_s + editNumber(p.vahaObalu, 4) + u","_s;
     l << u"ZALOZENA=NOW(),"_s;
-    l << u"POPIS="_s + q(mix, u"popis") + u","_s;
+    l << u"POPIS="_s + quotedField(mix, u"popis") + u","_s;
     l << u"NAVESKY="_s + sqlQuote(p.navesky) + u","_s;
     l << u"PREPNATUNY=1,"_s;
     l << u"vahacelko1="_s + editNumber(p.vahaO, 4);
-    l << u" where partiecela = "_s + q(mix, u"partiecela");
-    l << u" and lomeni = "_s + q(mix, u"lomeni");
+    l << u" where partiecela = "_s + quotedField(mix, u"partiecela");
+    l << u" and lomeni = "_s + quotedField(mix, u"lomeni");
     l << u";"_s;
     l << ZapisNaDoklady(mix);
     return l;
@@ -129,17 +124,17 @@ QStringList ZapisNaDoklady(const QVariantMap &mix)
     QStringList l;
     for (const QString &table : { u"pvrad"_s, u"dlrad"_s, u"vnrad"_s, u"vp"_s, u"pv9"_s, u"smesi"_s, u"pelmixi"_s }) {
         l << u"UPDATE "_s + table + u" SET "_s;
-        l << u"nomenkla = "_s + q(mix, u"nomenkla") + u","_s;
-        l << u"nazevosiva = "_s + q(mix, u"nazevosiva") + u","_s;
-        l << u"mj = "_s + q(mix, u"mj") + u","_s;
-        l << u"druh = "_s + q(mix, u"druh") + u","_s;
-        l << u"odruda = "_s + q(mix, u"odruda") + u","_s;
-        l << u"stupen = "_s + q(mix, u"stupen") + u","_s;
-        l << u"naz_dru = "_s + q(mix, u"naz_dru") + u","_s;
-        l << u"naz_odru = "_s + q(mix, u"naz_odru") + u","_s;
+        l << u"nomenkla = "_s + quotedField(mix, u"nomenkla") + u","_s;
+        l << u"nazevosiva = "_s + quotedField(mix, u"nazevosiva") + u","_s;
+        l << u"mj = "_s + quotedField(mix, u"mj") + u","_s;
+        l << u"druh = "_s + quotedField(mix, u"druh") + u","_s;
+        l << u"odruda = "_s + quotedField(mix, u"odruda") + u","_s;
+        l << u"stupen = "_s + quotedField(mix, u"stupen") + u","_s;
+        l << u"naz_dru = "_s + quotedField(mix, u"naz_dru") + u","_s;
+        l << u"naz_odru = "_s + quotedField(mix, u"naz_odru") + u","_s;
         l << u"nc = "_s + pointNumber(mix.value(u"nc"_s));
-        l << u" where partiecela = "_s + q(mix, u"partiecela");
-        l << u" and lomeni = "_s + q(mix, u"lomeni");
+        l << u" where partiecela = "_s + quotedField(mix, u"partiecela");
+        l << u" and lomeni = "_s + quotedField(mix, u"lomeni");
         l << u";"_s;
     }
     return l;

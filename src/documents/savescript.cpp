@@ -16,11 +16,6 @@ namespace posting {
 
 namespace {
 
-QString q(const QVariantMap &row, const char16_t *column)
-{
-    return quotedField(row, column);
-}
-
 QVariant v(const QVariantMap &row, const char16_t *column)
 {
     return row.value(QString::fromUtf16(column));
@@ -39,19 +34,20 @@ QStringList rowInsert(const QVariantMap &row, bool mixRow)
     l << u"@CiDo,"_s;
     l << u"@RokDo,"_s;
     const QString c = u","_s;
-    l << q(row, u"stredisko") + c << q(row, u"partie") + c << q(row, u"podnik") + c << q(row, u"lomeni") + c
-      << q(row, u"partiecela") + c << q(row, u"nomenkla") + c << q(row, u"nazevosiva") + c;
+    for (const char16_t *column :
+        { u"stredisko", u"partie", u"podnik", u"lomeni", u"partiecela", u"nomenkla", u"nazevosiva" })
+        l << quotedField(row, column) + c;
     l << savedNumber(v(row, u"mnozstvi")) + c;
-    l << q(row, u"mj") + c;
+    l << quotedField(row, u"mj") + c;
     l << savedNumber(v(row, u"pc")) + c << savedNumber(v(row, u"nc")) + c << savedNumber(v(row, u"pr")) + c;
-    l << q(row, u"ulc") + c;
+    l << quotedField(row, u"ulc") + c;
     l << smesValue(v(row, u"smes"), mixRow) + c;
     l << sqlDate(dateValue(v(row, u"datum"))) + c;
-    l << q(row, u"druh") + c << q(row, u"odruda") + c << q(row, u"stupen") + c << q(row, u"naz_dru") + c
-      << q(row, u"naz_odru") + c;
+    for (const char16_t *column : { u"druh", u"odruda", u"stupen", u"naz_dru", u"naz_odru" })
+        l << quotedField(row, column) + c;
     if (mixRow)
-        l << q(row, u"popis") + c << q(row, u"cinnost") + c;
-    l << q(row, u"jazyk") + u")"_s;
+        l << quotedField(row, u"popis") + c << quotedField(row, u"cinnost") + c;
+    l << quotedField(row, u"jazyk") + u")"_s;
     l << u";"_s;
     return l;
 }
@@ -177,9 +173,9 @@ QStringList stockMovement(const QVariantMap &line)
 {
     const QString quantity = savedNumber(line.value(u"mnozstvi"_s));
     return { u"update skarta"_s, u" set zustatek = zustatek - "_s, quantity, u", smesi = smesi + "_s, quantity,
-        u" where partiecela = "_s + q(line, u"partiecela"),
+        u" where partiecela = "_s + quotedField(line, u"partiecela"),
         u" and lomeni = "_s + QString::number(wholeNumber(line.value(u"lomeni"_s))),
-        u" and stredisko = "_s + q(line, u"stredisko"), u";"_s };
+        u" and stredisko = "_s + quotedField(line, u"stredisko"), u";"_s };
 }
 
 QString historyLine(const SaveContext &ctx)
@@ -215,8 +211,9 @@ QStringList reversal(const QList<QVariantMap> &stored, int correctionState)
 {
     QStringList l;
     for (const QVariantMap &row : stored) {
-        const QStringList where = { u" where partiecela = "_s + q(row, u"partiecela"),
-            u" and lomeni = "_s + q(row, u"lomeni"), u" and stredisko = "_s + q(row, u"stredisko") };
+        const QStringList where = { u" where partiecela = "_s + quotedField(row, u"partiecela"),
+            u" and lomeni = "_s + quotedField(row, u"lomeni"),
+            u" and stredisko = "_s + quotedField(row, u"stredisko") };
         const QString quantity = pointNumber(row.value(u"mnozstvi"_s));
         if (!isMixRow(row)) {
             l << u"update skarta"_s << u" set zustatek = zustatek + "_s << u"0"_s + quantity << u", smesi = smesi - "_s
@@ -235,9 +232,9 @@ QStringList opravaScript(const Document &doc, const SaveContext &ctx)
 {
     QStringList l;
     l << u"BEGIN;"_s;
-    l << u"SET @CiDo = "_s + q(doc.mix, u"cislodokla") << u";"_s;
-    l << u"SET @RokDo = "_s + q(doc.mix, u"rokd") << u";"_s;
-    l << u"delete from pelmixi where cislodokla = "_s + q(doc.mix, u"cislodokla") << u";"_s;
+    l << u"SET @CiDo = "_s + quotedField(doc.mix, u"cislodokla") << u";"_s;
+    l << u"SET @RokDo = "_s + quotedField(doc.mix, u"rokd") << u";"_s;
+    l << u"delete from pelmixi where cislodokla = "_s + quotedField(doc.mix, u"cislodokla") << u";"_s;
     l << reversal(doc.stored, ctx.correctionState);
     l << ZapisSM(doc, ctx);
     l << u"COMMIT;"_s;

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestConfig : public QObject {
     Q_OBJECT
 
@@ -166,6 +168,118 @@ private slots:
         }
         QVERIFY_THROWS_EXCEPTION(cp1250::EncodingError, IniFile(moduleIniPath()).writeString(QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("中")));
         QVERIFY(!QFile::exists(moduleIniPath()));
+    }
+
+    // A file another editor left with bytes code page 1250 does not define (0x81, 0x98: UTF-8 "Ř"
+    // is C5 98), with mixed line ends and no end after its last line. Each write changes only the
+    // line of its key; every other line goes back byte for byte.
+    void undefinedBytesNeverBlockWriting_data()
+    {
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("expected"); // empty: the file stays as it was
+
+        const QByteArray head = "; koment\xC5\x98\x81\r\n[TForm1]\r\nLabel1_Caption=101\r\nPopis=\xC5\x98\x81\n";
+        const QByteArray moz = "[TFmozno]\r\nEditnazev_Text=ZD \xC5\x98\x98\r\n";
+        const QByteArray tail = "[Dnes]\r\nDatum=2020-01-01";
+        QTest::newRow("another key of the section")
+            << u"TForm1"_s << u"Label1_Caption"_s << u"102"_s
+            << QByteArray("; koment\xC5\x98\x81\r\n[TForm1]\r\nLabel1_Caption=102\r\nPopis=\xC5\x98\x81\n") + moz
+                + tail;
+        QTest::newRow("a new key after a line ended by LF") << u"TForm1"_s << u"suiComboBoxRok_ItemIndex"_s << u"3"_s
+                                                            << head + "suiComboBoxRok_ItemIndex=3\r\n" + moz + tail;
+        QTest::newRow("the value holding the bytes, replaced")
+            << u"TFmozno"_s << u"Editnazev_Text"_s << u"ZD Úvaly"_s
+            << head + "[TFmozno]\r\nEditnazev_Text=ZD \xDAvaly\r\n" + tail;
+        QTest::newRow("the value holding the bytes, written back as read")
+            << u"TFmozno"_s << u"Editnazev_Text"_s << QStringLiteral("ZD Ĺ\uFFFD\uFFFD") << QByteArray();
+        QTest::newRow("the last line, without an end")
+            << u"Dnes"_s << u"Datum"_s << u"2026-12-11"_s << head + moz + "[Dnes]\r\nDatum=2026-12-11";
+        QTest::newRow("a new section after the last line")
+            << u"TFmozno2"_s << u"X"_s << u"1"_s << head + moz + tail + "\r\n\r\n[TFmozno2]\r\nX=1\r\n";
+    }
+    void undefinedBytesNeverBlockWriting()
+    {
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(QByteArray, expected);
+        const QByteArray original = "; koment\xC5\x98\x81\r\n[TForm1]\r\nLabel1_Caption=101\r\nPopis=\xC5\x98\x81\n"
+                                    "[TFmozno]\r\nEditnazev_Text=ZD \xC5\x98\x98\r\n[Dnes]\r\nDatum=2020-01-01";
+        writeBytes(moduleIniPath(), original);
+        const IniFile ini(moduleIniPath());
+        // A value holding such a byte is shown as it decodes.
+        QCOMPARE(ini.readString(QStringLiteral("TFmozno"), QStringLiteral("Editnazev_Text")),
+            QStringLiteral("ZD Ĺ\uFFFD\uFFFD"));
+        ini.writeString(section, key, value);
+        QCOMPARE(readBytes(moduleIniPath()), expected.isEmpty() ? original : expected);
+        QCOMPARE(ini.readString(section, key), value);
+    }
+
+    // What made every start complain: the day stamp of a file with such a byte.
+    void dayStampInAFileWithUndefinedBytes()
+    {
+        const QByteArray original = "[TFmozno]\r\nEditnazev_Text=\xC5\x98\x65pka\r\n";
+        writeBytes(moduleIniPath(), original);
+        QVERIFY(!settings::dayStamp(QStringLiteral("pelmixi")));
+        QVERIFY(settings::dayStamp(QStringLiteral("pelmixi")));
+        QCOMPARE(readBytes(moduleIniPath()),
+            original + "\r\n[Dnes]\r\nDatum=" + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toLatin1()
+                + "\r\n");
+        settings::writeWindowValue(QStringLiteral("TForm1"), QStringLiteral("Label1_Caption"), QStringLiteral("101"));
+        QCOMPARE(settings::readWindowValue(QStringLiteral("TForm1"), QStringLiteral("Label1_Caption")),
+            QStringLiteral("101"));
+        QVERIFY(readBytes(moduleIniPath()).startsWith(original));
+    }
+
+    // Several keys in one write: a value the code page cannot hold stores none of them.
+    void severalKeysAllOrNothing()
+    {
+        const QByteArray original = "[TFmozno]\r\nEditnazev_Text=ZD\r\n";
+        writeBytes(moduleIniPath(), original);
+        const IniFile ini(moduleIniPath());
+        try {
+            ini.writeStrings(QStringLiteral("TFmozno"),
+                { { QStringLiteral("Editnazev_Text"), QStringLiteral("ZD Úvaly") },
+                    { QStringLiteral("Editsidlo_Text"), QStringLiteral("Úvaly") },
+                    { QStringLiteral("EditEmail_Text"), QStringLiteral("zd😀@uvaly.cz") } });
+            QFAIL("a value outside code page 1250 was written");
+        } catch (const cp1250::EncodingError &e) {
+            QVERIFY2(e.message().contains(QStringLiteral("EditEmail_Text")), qPrintable(e.message()));
+        }
+        QCOMPARE(readBytes(moduleIniPath()), original);
+        ini.writeStrings(QStringLiteral("TFmozno"),
+            { { QStringLiteral("Editnazev_Text"), QStringLiteral("ZD Úvaly") },
+                { QStringLiteral("Editsidlo_Text"), QStringLiteral("Úvaly") } });
+        QCOMPARE(readBytes(moduleIniPath()),
+            QByteArray("[TFmozno]\r\nEditnazev_Text=ZD \xDAvaly\r\nEditsidlo_Text=\xDAvaly\r\n"));
+    }
+
+    void unencodableCharacterIsNamedWhole_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("character");
+        QTest::addColumn<QString>("codePoint");
+        QTest::newRow("all held") << QStringLiteral("Příliš „€“") << -1 << QString() << QString();
+        QTest::newRow("Cyrillic") << QStringLiteral("1Пр") << 1 << QStringLiteral("П") << QStringLiteral("U+041F");
+        QTest::newRow("emoji, one character")
+            << QStringLiteral("ab😀") << 2 << QStringLiteral("😀") << QStringLiteral("U+1F600");
+        QTest::newRow("undefined byte as decoded")
+            << QStringLiteral("x\uFFFD") << 1 << QStringLiteral("\uFFFD") << QStringLiteral("U+FFFD");
+    }
+    void unencodableCharacterIsNamedWhole()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, index);
+        QFETCH(QString, character);
+        QFETCH(QString, codePoint);
+        const cp1250::Unencodable u = cp1250::firstUnencodableCharacter(text);
+        QCOMPARE(int(u.index), index);
+        QCOMPARE(u.character, character);
+        QCOMPARE(u.codePoint, codePoint);
+        QCOMPARE(u.isEmpty(), index < 0);
     }
 
     void legacyFilesAreFoundInAnyLetterCase()

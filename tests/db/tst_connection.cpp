@@ -274,9 +274,23 @@ private slots:
         QTest::newRow("alternative port first") << QString::number(closedPort()) << port << true << QString();
         QTest::newRow("alternative port closed") << port << QString::number(closedPort()) << true << QString();
         QTest::newRow("server down") << QString::number(closedPort()) << QString() << false << QString();
-        QTest::newRow("port not a number") << QStringLiteral("33o6") << QString() << false << QStringLiteral("SQLport");
+        QTest::newRow("port not a number")
+            << QStringLiteral("33o6") << QString() << false << QStringLiteral("SQLport není celé číslo: „33o6“");
         QTest::newRow("alternative port not a number")
-            << port << QStringLiteral("x") << true << QStringLiteral("OPENport");
+            << port << QStringLiteral("x") << true << QStringLiteral("OPENport není celé číslo: „x“");
+        // A whole number the network has no port for is told as such, not as "not a number".
+        QTest::newRow("port above 65535") << QStringLiteral("99999") << QString() << false
+                                          << QStringLiteral("SQLport je mimo rozsah 1 až 65535: „99999“");
+        QTest::newRow("port zero") << QStringLiteral("0") << QString() << false
+                                   << QStringLiteral("SQLport je mimo rozsah 1 až 65535: „0“");
+        QTest::newRow("port negative") << QStringLiteral("-3306") << QString() << false
+                                       << QStringLiteral("SQLport je mimo rozsah 1 až 65535: „-3306“");
+        QTest::newRow("port of twenty digits") << QStringLiteral("99999999999999999999") << QString() << false
+                                               << QStringLiteral("SQLport je mimo rozsah 1 až 65535");
+        QTest::newRow("port with a decimal comma")
+            << QStringLiteral("3306,5") << QString() << false << QStringLiteral("SQLport není celé číslo: „3306,5“");
+        QTest::newRow("alternative port above 65535")
+            << port << QStringLiteral("65536") << true << QStringLiteral("OPENport je mimo rozsah 1 až 65535: „65536“");
     }
     void connectStepPorts()
     {

@@ -1,31 +1,77 @@
-// The quoting routine, the number writers and the script splitter: pure text, checked exactly.
+// The quoting routines, the number writers and the script splitter: the exact text, and what the
+// private server reads back from the quoted literals.
+#include "connection.h"
 #include "script.h"
 #include "sqltext.h"
+#include "testsupport.h"
 
 #include <QTest>
+#include <memory>
+
+using namespace Qt::StringLiterals;
 
 class TestSqlText : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<Connection> m_db;
+
 private slots:
+    void initTestCase()
+    {
+        testsupport::createDatabase(u"t_db_sqltext"_s);
+        m_db = std::make_unique<Connection>(testsupport::serverParams(u"t_db_sqltext"_s));
+        m_db->execute(u"set @@session.sql_mode=\"\""_s);
+        m_db->execute(u"SET names cp1250"_s);
+    }
+    void cleanupTestCase()
+    {
+        m_db.reset();
+        testsupport::dropDatabase(u"t_db_sqltext"_s);
+    }
+
+    // Both quoted literals over one table: the exact text each writes, then the server reads each
+    // back as the value itself, and neither ever spans lines.
     void quoting_data()
     {
         QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("quoted");
-        QTest::newRow("plain") << QStringLiteral("101") << QStringLiteral("'101'");
-        QTest::newRow("empty") << QString() << QStringLiteral("''");
-        QTest::newRow("single quote") << QStringLiteral("O'Neil") << QStringLiteral("'O''Neil'");
-        QTest::newRow("backslash") << QStringLiteral("a\\b") << QStringLiteral("'a\\\\b'");
-        QTest::newRow("escaped quote attempt") << QStringLiteral("\\' or 1=1 -- ")
-                                               << QStringLiteral("'\\\\'' or 1=1 -- '");
-        QTest::newRow("double quote") << QStringLiteral("5\"") << QStringLiteral("'5\"'");
-        QTest::newRow("czech") << QStringLiteral("Kůň") << QStringLiteral("'Kůň'");
+        QTest::addColumn<QString>("single");
+        QTest::addColumn<QString>("twice");
+        QTest::newRow("plain") << u"101"_s << u"'101'"_s << u"\"101\""_s;
+        QTest::newRow("empty") << QString() << u"''"_s << u"\"\""_s;
+        QTest::newRow("single quote") << u"O'Neil"_s << u"'O''Neil'"_s << u"\"O'Neil\""_s;
+        QTest::newRow("double quote") << u"5\""_s << u"'5\"'"_s << u"\"5\\\"\""_s;
+        QTest::newRow("backslash") << u"a\\b"_s << u"'a\\\\b'"_s << u"\"a\\\\b\""_s;
+        QTest::newRow("escaped quote attempt")
+            << u"\\' or 1=1 -- "_s << u"'\\\\'' or 1=1 -- '"_s << u"\"\\\\' or 1=1 -- \""_s;
+        QTest::newRow("escaped double quote attempt")
+            << u"\\\" or 1=1 -- "_s << u"'\\\\\" or 1=1 -- '"_s << u"\"\\\\\\\" or 1=1 -- \""_s;
+        QTest::newRow("NUL") << QString(QChar(0)) + u"x"_s << u"'\\0x'"_s << u"\"\\0x\""_s;
+        QTest::newRow("CR LF and a statement")
+            << u"x\r\nwhere 1=1 or 1=1 #"_s << u"'x\\r\\nwhere 1=1 or 1=1 #'"_s << u"\"x\\r\\nwhere 1=1 or 1=1 #\""_s;
+        QTest::newRow("CR LF in a word") << u"ra\r\ndek"_s << u"'ra\\r\\ndek'"_s << u"\"ra\\r\\ndek\""_s;
+        QTest::newRow("lone LF and CR") << u"a\nb\rc"_s << u"'a\\nb\\rc'"_s << u"\"a\\nb\\rc\""_s;
+        QTest::newRow("Ctrl-Z") << u"a\x1a"_s << u"'a\\Z'"_s << u"\"a\\Z\""_s;
+        QTest::newRow("czech") << u"Kůň"_s << u"'Kůň'"_s << u"\"Kůň\""_s;
+        QTest::newRow("all of them") << u"'\"\\\r\n"_s + QChar(0) << u"'''\"\\\\\\r\\n\\0'"_s
+                                     << u"\"'\\\"\\\\\\r\\n\\0\""_s;
     }
     void quoting()
     {
         QFETCH(QString, value);
-        QFETCH(QString, quoted);
-        QCOMPARE(sqlQuote(value), quoted);
+        QFETCH(QString, single);
+        QFETCH(QString, twice);
+        QCOMPARE(sqlQuote(value), single);
+        QCOMPARE(sqlDoubleQuote(value), twice);
+        for (const QString &literal : { single, twice }) {
+            QVERIFY(!literal.contains(u'\n'));
+            QVERIFY(!literal.contains(u'\r'));
+            QVERIFY(!literal.contains(QChar(0)));
+        }
+        // The server, in the program's session (empty SQL mode, cp1250), reads the value back.
+        const ResultSet r
+            = m_db->query(u"select "_s + sqlQuote(value) + u" as a, "_s + sqlDoubleQuote(value) + u" as b"_s);
+        QCOMPARE(r.text(0, u"a"_s), value);
+        QCOMPARE(r.text(0, u"b"_s), value);
     }
 
     void numbers_data()

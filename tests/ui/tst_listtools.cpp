@@ -8,9 +8,10 @@
 #include "listtools.h"
 #include "paths.h"
 #include "resulttablemodel.h"
+#include "sqltext.h"
 #include "testsupport.h"
-#include "windowtest.h"
 #include "tform1.h"
+#include "windowtest.h"
 #include "wiring.h"
 
 #include <QAction>
@@ -171,6 +172,8 @@ private slots:
     void savedConditionNotWhereIgnored();
     void rejectedConditionRecovers_data();
     void rejectedConditionRecovers();
+    void lineBreakInACell_data();
+    void lineBreakInACell();
     void sortingKeepsFilter();
     void searchTakesRow();
     void searchStornoAndNotFound();
@@ -512,13 +515,24 @@ void TestListTools::rejectedConditionRecovers()
     TForm1 w(StartOptions { QStringLiteral("modul"), 0 });
     testsupport::MessageRecorder rec;
     start(w);
-    // The server's message, and an empty list without columns.
+    // A column the list does not have: the line is refused before it reaches the server, and the
+    // list is shown unfiltered.
     QCOMPARE(rec.shown.size(), 1);
-    QCOMPARE(rec.shown.at(0).icon, MessageIcon::Stop);
-    QVERIFY2(rec.shown.at(0).text.contains(QStringLiteral("neznamy")), qPrintable(rec.last()));
+    QCOMPARE(rec.shown.at(0).icon, MessageIcon::Warning);
+    QVERIFY2(rec.shown.at(0).text.contains(QStringLiteral("pelmixihla.Fi_")), qPrintable(rec.last()));
+    QCOMPARE(w.filterCondition(), QString());
+    QCOMPARE(listNumbers(w).size(), 4);
+
+    // A list the server could not build (its table gone for a moment): the server's message, and
+    // an empty list without columns.
+    execute(QStringLiteral("RENAME TABLE pelmixi TO pelmixi_away"));
+    w.rebuildList();
+    execute(QStringLiteral("RENAME TABLE pelmixi_away TO pelmixi"));
+    QCOMPARE(rec.shown.size(), 2);
+    QCOMPARE(rec.shown.at(1).icon, MessageIcon::Stop);
+    QVERIFY2(rec.shown.at(1).text.contains(QStringLiteral("pelmixi")), qPrintable(rec.last()));
     QCOMPARE(w.listModel()->rowCount(), 0);
     QCOMPARE(w.listModel()->columnCount(), 0);
-    QCOMPARE(w.filterCondition(), QStringLiteral("where lomeni = 5 AND neznamy = 1"));
 
     openPopup(w);
     QVERIFY(entry(w, deleteLast)->isEnabled());
@@ -529,13 +543,73 @@ void TestListTools::rejectedConditionRecovers()
     entry(w, QStringLiteral("Setditpodlesloupce1"))->trigger();
     entry(w, QStringLiteral("Hledatdokladvseznamu1"))->trigger();
     QCOMPARE(w.orderClause(), QStringLiteral("order by cislodokla  DESC"));
-    QCOMPARE(rec.shown.size(), 1);
+    QCOMPARE(rec.shown.size(), 2);
 
     entry(w, entryName)->trigger();
-    QCOMPARE(rec.shown.size(), 1);
+    QCOMPARE(rec.shown.size(), 2);
     QCOMPARE(w.filterCondition(), condition);
     QCOMPARE(listNumbers(w), rows);
     QCOMPARE(fileLines(fiFile()), condition.isEmpty() ? QStringList() : QStringList { condition });
+}
+
+void TestListTools::lineBreakInACell_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("condition");
+    QTest::addColumn<QString>("description");
+    QTest::newRow("a statement after the break")
+        << u"x\r\nwhere 1=1 or 1=1 #"_s << u"where popis = 'x\\r\\nwhere 1=1 or 1=1 #'"_s
+        << u"popis = x¶where 1=1 or 1=1 #"_s;
+    QTest::newRow("a word broken") << u"ra\r\ndek"_s << u"where popis = 'ra\\r\\ndek'"_s << u"popis = ra¶dek"_s;
+}
+
+// A cell whose value holds a line break (written by another module or an import): the step is
+// one line in each filter file, the list shows that row only, and after a restart the list is
+// rebuilt from the stored step with the same rows, never another cost centre's.
+void TestListTools::lineBreakInACell()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, condition);
+    QFETCH(QString, description);
+    execute(u"DELETE FROM pelmixi WHERE stredisko = '778'"_s);
+    Connection c(testsupport::serverParams(database));
+    c.execute(u"INSERT INTO pelmixi (cislodokla, stredisko, partie, partiecela, popis, smes, rokd) VALUES "
+              "('2607780001', '778', '552600081', '552600081', "_s
+        + sqlQuote(value) + u", '1', '2026'), ('2607780002', '778', '552600082', '552600082', 'jiný', '1', '2026')"_s);
+    inst->writeModuleIni(QStringLiteral("TForm1"), QStringLiteral("Label1_Caption"), QStringLiteral("778"));
+    {
+        TForm1 w(StartOptions { QStringLiteral("modul"), 0 });
+        start(w);
+        testsupport::MessageRecorder rec;
+        QCOMPARE(listNumbers(w), QStringList({ u"2607780002"_s, u"2607780001"_s }));
+        setCell(w, u"2607780001"_s, u"popis"_s);
+        entry(w, stepEqual)->trigger();
+        QVERIFY2(rec.shown.isEmpty(), qPrintable(rec.last()));
+        QCOMPARE(w.filterCondition(), condition);
+        QCOMPARE(w.filterDescription(), description);
+        QCOMPARE(listNumbers(w), QStringList { u"2607780001"_s });
+        QCOMPARE(fileLines(fiFile()), QStringList { condition });
+        QCOMPARE(fileLines(teFile()), QStringList { description });
+        for (const QString &file : { fiFile(), teFile() }) {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray bytes = f.readAll();
+            QCOMPARE(bytes.count('\r'), 1);
+            QCOMPARE(bytes.count('\n'), 1);
+        }
+        w.close();
+    }
+
+    TForm1 w(StartOptions { QStringLiteral("modul"), 0 });
+    testsupport::MessageRecorder rec;
+    start(w);
+    QVERIFY2(rec.shown.isEmpty(), qPrintable(rec.last()));
+    QCOMPARE(w.filterCondition(), condition);
+    QCOMPARE(w.lastListQueryLines().value(1), condition);
+    QCOMPARE(w.lastListQueryLines().value(2), u" AND stredisko = '778'"_s);
+    QCOMPARE(listNumbers(w), QStringList { u"2607780001"_s });
+    QCOMPARE(caption(w), u"Seznam dokladů Krmné směsi - filtr: "_s + description);
+    execute(u"DELETE FROM pelmixi WHERE stredisko = '778'"_s);
 }
 
 void TestListTools::sortingKeepsFilter()

@@ -110,6 +110,10 @@ private slots:
     void rowColourByPrice();
     void linesPanelFollowsOption();
     void linesGridColumns();
+    void costCentreCheckedWhenEntered_data();
+    void costCentreCheckedWhenEntered();
+    void costCentreListCheckedWhenEntered();
+    void refusedStartRowShownOnce();
     void missingStrediSez();
     void strediskaWritesFile();
     void storedValuesClamped_data();
@@ -611,6 +615,153 @@ void TestMainWindow::linesGridColumns()
     QCOMPARE(w.listGrid()->horizontalHeader()->palette().color(QPalette::ButtonText), QColor(Qt::blue));
 }
 
+void TestMainWindow::costCentreCheckedWhenEntered_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("Cyrillic and an emoji")
+        << QStringLiteral("Пр😀")
+        << QStringLiteral(
+               "Číslo střediska „Пр😀“ obsahuje znak „П“ (U+041F), který nelze uložit v kódové stránce 1250.");
+    QTest::newRow("emoji alone") << QStringLiteral("1😀")
+                                 << QStringLiteral("Číslo střediska „1😀“ obsahuje znak „😀“ (U+1F600), který nelze "
+                                                   "uložit v kódové stránce 1250.");
+    QTest::newRow("quotes, backslash, semicolon")
+        << QStringLiteral("1'\"\\;")
+        << QStringLiteral("Číslo střediska „1'\"\\;“ obsahuje nepovolený znak. Apostrof, uvozovky, zpětné lomítko, "
+                          "středník ani řídicí znaky v něm být nesmějí.");
+    QTest::newRow("semicolon") << QStringLiteral("1;2")
+                               << QStringLiteral("Číslo střediska „1;2“ obsahuje nepovolený znak. Apostrof, uvozovky, "
+                                                 "zpětné lomítko, středník ani řídicí znaky v něm být nesmějí.");
+    QTest::newRow("five digits") << QStringLiteral("12345")
+                                 << QStringLiteral("Číslo střediska „12345“ je delší než tři znaky.");
+    QTest::newRow("empty") << QString() << QStringLiteral("Číslo střediska není vyplněno.");
+}
+
+// The choice refuses a code that cannot be used with a message, stays open on it and keeps the
+// current cost centre; a usable code typed then is taken.
+void TestMainWindow::costCentreCheckedWhenEntered()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    writeStrediSez(inst->programDir(), "101\r\n777\r\n");
+    inst->writeModuleIni(QStringLiteral("TForm1"), QStringLiteral("Label1_Caption"), QStringLiteral("101"));
+    TForm1 w(modul());
+    QVERIFY(w.startUp());
+    testsupport::MessageRecorder rec;
+    auto seen = std::make_shared<QStringList>();
+    QPointer<TForm1> window(&w);
+    onWindow(QStringLiteral("TFstredi"), [typed, seen, window](QWidget *dialog) {
+        auto *box = dialog->findChild<QComboBox *>(QStringLiteral("suiComboBox1"));
+        box->setEditText(typed);
+        clickButton(dialog, QStringLiteral("OK"));
+        *seen << (dialog->isVisible() ? QStringLiteral("open") : QStringLiteral("closed")) << window->costCentre()
+              << box->currentText();
+        dialog->close(); // however it is closed: refused again
+        *seen << (dialog->isVisible() ? QStringLiteral("open") : QStringLiteral("closed"));
+        box->setEditText(QStringLiteral("777"));
+        clickButton(dialog, QStringLiteral("OK"));
+    });
+    w.chooseCostCentre();
+    QCOMPARE(*seen, QStringList({ QStringLiteral("open"), QStringLiteral("101"), typed, QStringLiteral("open") }));
+    QCOMPARE(rec.shown.size(), 2);
+    QCOMPARE(rec.shown.at(0).text, message);
+    QCOMPARE(rec.shown.at(0).icon, MessageIcon::Warning);
+    QCOMPARE(w.costCentre(), QStringLiteral("777"));
+    QCOMPARE(w.lastListQueryLines().at(2), QStringLiteral(" where stredisko = '777'"));
+    QCOMPARE(listNumbers(w).size(), 4);
+}
+
+// The list of cost centres is checked line by line when it is entered; the file keeps its old
+// list until every line can be used.
+void TestMainWindow::costCentreListCheckedWhenEntered()
+{
+    writeStrediSez(inst->programDir(), "101\r\n102\r\n");
+    TForm1 w(modul());
+    QVERIFY(w.startUp());
+    testsupport::MessageRecorder rec;
+    auto seen = std::make_shared<QStringList>();
+    onWindow(QStringLiteral("TFstrediska"), [seen](QWidget *dialog) {
+        auto *memo = dialog->findChild<QPlainTextEdit *>(QStringLiteral("Memo1"));
+        memo->setPlainText(QStringLiteral("101\n\n102\nПр😀\n12345\n"));
+        dialog->close();
+        *seen << (dialog->isVisible() ? QStringLiteral("open") : QStringLiteral("closed"))
+              << memo->textCursor().selectedText();
+        memo->setPlainText(QStringLiteral("101\n\n102\nŠ03\n"));
+        clickButton(dialog, QStringLiteral("OK"));
+    });
+    w.editCostCentres();
+    QCOMPARE(*seen, QStringList({ QStringLiteral("open"), QStringLiteral("Пр😀") }));
+    QCOMPARE(rec.shown.size(), 1);
+    QCOMPARE(rec.last(),
+        QStringLiteral("Seznam středisek, řádek 4: Číslo střediska „Пр😀“ obsahuje znak „П“ (U+041F), který nelze "
+                       "uložit v kódové stránce 1250. Seznam nebyl uložen."));
+    QFile f(inst->programDir() + QStringLiteral("/stredi.sez"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("101\r\n\r\n102\r\n\x8A\x30\x33\r\n"));
+}
+
+// An account that may read historiem but not insert into it: the refused start row is told once,
+// and the session, the list and new documents work without the connection step running again.
+void TestMainWindow::refusedStartRowShownOnce()
+{
+    const QString user = QStringLiteral("h13_nohist");
+    const QStringList hosts { QStringLiteral("%"), QStringLiteral("localhost"), QStringLiteral("127.0.0.1") };
+    Connection root(testsupport::serverParams(database));
+    for (const QString &host : hosts) {
+        root.execute(QStringLiteral("DROP USER IF EXISTS '%1'@'%2'").arg(user, host));
+        root.execute(QStringLiteral("CREATE USER '%1'@'%2' IDENTIFIED BY 'h13'").arg(user, host));
+        root.execute(QStringLiteral("GRANT CREATE, DROP, LOCK TABLES, CREATE TEMPORARY TABLES ON `%1`.* TO '%2'@'%3'")
+                         .arg(database, user, host));
+        const ResultSet tables = root.query(
+            QStringLiteral("select table_name from information_schema.tables where table_schema = '%1'").arg(database));
+        for (qsizetype i = 0; i < tables.rowCount(); ++i) {
+            const QString table = tables.text(i, QStringLiteral("table_name"));
+            const QString rights = table.compare(QStringLiteral("historiem"), Qt::CaseInsensitive) == 0
+                ? QStringLiteral("SELECT")
+                : QStringLiteral("ALL PRIVILEGES");
+            root.execute(QStringLiteral("GRANT %1 ON `%2`.`%3` TO '%4'@'%5'").arg(rights, database, table, user, host));
+        }
+    }
+    const QString startRows = QStringLiteral("select count(*) from historiem");
+    const int before = root.scalar(startRows).toInt();
+    inst->writeSuiteIni(QStringLiteral("LogON"), QStringLiteral("User"), user);
+    inst->writeSuiteIni(QStringLiteral("LogON"), QStringLiteral("Password"), QStringLiteral("h13"));
+    inst->writeModuleIni(QStringLiteral("TForm1"), QStringLiteral("Label1_Caption"), QStringLiteral("101"));
+
+    {
+        TForm1 w(modul());
+        testsupport::MessageRecorder rec;
+        int newDocuments = 0;
+        w.hooks.newDocument = [&newDocuments] { ++newDocuments; };
+        QVERIFY(w.startUp());
+        QCOMPARE(rec.shown.size(), 1);
+        QVERIFY2(rec.last().startsWith(QStringLiteral("Záznam o spuštění programu se nepodařilo zapsat do tabulky "
+                                                      "historiem; program pracuje dál.\n")),
+            qPrintable(rec.last()));
+        QVERIFY2(rec.last().contains(QStringLiteral("INSERT")), qPrintable(rec.last()));
+        QCOMPARE(rec.shown.at(0).icon, MessageIcon::Warning);
+        QVERIFY(w.suiteSettingsRead());
+        QCOMPARE(listNumbers(w).size(), 5);
+
+        // Every later step works, with no further message.
+        w.findChild<QAction *>(QStringLiteral("Novdoklad1"))->trigger();
+        QCOMPARE(newDocuments, 1);
+        auto *year = w.findChild<QComboBox *>(QStringLiteral("suiComboBoxRok"));
+        year->setCurrentIndex(year->findText(QStringLiteral("2026")));
+        QCOMPARE(listNumbers(w).size(), 4);
+        w.findChild<QAction *>(QStringLiteral("Novdoklad1"))->trigger();
+        QCOMPARE(newDocuments, 2);
+        QCOMPARE(rec.shown.size(), 1);
+        QCOMPARE(appConnection().scalar(QStringLiteral("select current_user()")).toString().section(u'@', 0, 0), user);
+        QCOMPARE(appConnection().scalar(QStringLiteral("select @@session.character_set_client")).toString(),
+            QStringLiteral("cp1250"));
+    }
+    QCOMPARE(root.scalar(startRows).toInt(), before);
+    for (const QString &host : hosts)
+        root.execute(QStringLiteral("DROP USER IF EXISTS '%1'@'%2'").arg(user, host));
+}
+
 void TestMainWindow::missingStrediSez()
 {
     inst->writeModuleIni(QStringLiteral("TForm1"), QStringLiteral("Label1_Caption"), QStringLiteral("101"));
@@ -639,19 +790,19 @@ void TestMainWindow::strediskaWritesFile()
     onWindow(QStringLiteral("TFstrediska"), [](QWidget *dialog) {
         auto *memo = dialog->findChild<QPlainTextEdit *>(QStringLiteral("Memo1"));
         QCOMPARE(memo->toPlainText(), QString());
-        memo->setPlainText(QStringLiteral("101\n102 Šrotovna\n"));
+        memo->setPlainText(QStringLiteral("101\nŠ02\n"));
         dialog->close(); // any close writes the list back
     });
     w.findChild<QAction *>(QStringLiteral("Stediska1"))->trigger();
     QCOMPARE(rec.shown.size(), 1); // the file was missing
     QFile f(inst->programDir() + QStringLiteral("/stredi.sez"));
     QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), QByteArray("101\r\n102 \x8Arotovna\r\n"));
+    QCOMPARE(f.readAll(), QByteArray("101\r\n\x8A\x30\x32\r\n"));
     f.close();
 
     onWindow(QStringLiteral("TFstrediska"), [](QWidget *dialog) {
-        QCOMPARE(dialog->findChild<QPlainTextEdit *>(QStringLiteral("Memo1"))->toPlainText(),
-            QStringLiteral("101\n102 Šrotovna"));
+        QCOMPARE(
+            dialog->findChild<QPlainTextEdit *>(QStringLiteral("Memo1"))->toPlainText(), QStringLiteral("101\nŠ02"));
         clickButton(dialog, QStringLiteral("OK"));
     });
     w.editCostCentres();

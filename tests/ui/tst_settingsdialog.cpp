@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -65,6 +66,9 @@ private slots:
     void defaultsWhenNothingStored();
     void allValuesStoredOnAnyClose_data();
     void allValuesStoredOnAnyClose();
+    void unstorableValueKeepsDialogOpen_data();
+    void unstorableValueKeepsDialogOpen();
+    void undefinedByteInAStoredValue();
     void formStorageClampsNumbers_data();
     void formStorageClampsNumbers();
     void formStorageTellsEmptyFromMissing();
@@ -210,6 +214,119 @@ void TestSettingsDialog::allValuesStoredOnAnyClose()
         else
             QCOMPARE(again.findChild<QCheckBox *>(QString::fromLatin1(s.component))->isChecked(), s.checked);
     }
+}
+
+void TestSettingsDialog::unstorableValueKeepsDialogOpen_data()
+{
+    QTest::addColumn<QString>("component");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("section");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("emoji, OK") << QStringLiteral("Editnazev") << QStringLiteral("ZD 😀 Úvaly") << QStringLiteral("OK")
+                               << 1
+                               << QStringLiteral("Pole „Název podniku“ obsahuje znak „😀“ (U+1F600), který nelze "
+                                                 "uložit v kódové stránce 1250. Nastavení nebylo uloženo; opravte "
+                                                 "pole a dialog zavřete znovu.");
+    QTest::newRow("Cyrillic, window closed")
+        << QStringLiteral("suiEdit1") << QStringLiteral("Пр") << QStringLiteral("close") << 0
+        << QStringLiteral("Pole „vystavuje“ obsahuje znak „П“ (U+041F)");
+    QTest::newRow("CJK folder, Escape") << QStringLiteral("JvDirectoryEdit1") << QStringLiteral("/srv/中")
+                                        << QStringLiteral("escape") << 2
+                                        << QStringLiteral("Pole „Umístění TXT receptur“ obsahuje znak „中“ (U+4E2D)");
+}
+
+// A character the INI file cannot hold: the dialog stays open on its field with the message and
+// stores nothing; corrected, it stores all sixteen values.
+void TestSettingsDialog::unstorableValueKeepsDialogOpen()
+{
+    QFETCH(QString, component);
+    QFETCH(QString, text);
+    QFETCH(QString, how);
+    QFETCH(int, section);
+    QFETCH(QString, message);
+    inst->writeModuleIni(QStringLiteral("TFmozno"), QStringLiteral("EditIP_Text"), QStringLiteral("db.example"));
+    const QByteArray before = [] {
+        QFile f(paths::moduleIni());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    testsupport::MessageRecorder rec;
+    TFmozno d(QStringLiteral("00"));
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    d.activateWindow();
+    for (const Sample &s : samples) {
+        if (s.text)
+            d.findChild<QLineEdit *>(QString::fromLatin1(s.component))->setText(QString::fromUtf8(s.text));
+        else
+            d.findChild<QCheckBox *>(QString::fromLatin1(s.component))->setChecked(s.checked);
+    }
+    auto *edit = d.findChild<QLineEdit *>(component);
+    edit->setText(text);
+    auto closeDialog = [&d, &how] {
+        if (how == QLatin1String("OK"))
+            d.findChild<QPushButton *>(QStringLiteral("suiButtonOK"))->click();
+        else if (how == QLatin1String("close"))
+            d.close();
+        else
+            QTest::keyClick(&d, Qt::Key_Escape);
+    };
+    closeDialog();
+    QVERIFY(d.isVisible());
+    QCOMPARE(rec.shown.size(), 1);
+    QVERIFY2(rec.last().startsWith(message), qPrintable(rec.last()));
+    QCOMPARE(rec.shown.at(0).icon, MessageIcon::Warning);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(d.isSectionOpen(i), i == section);
+    QCOMPARE(d.focusWidget(), edit);
+    QCOMPARE(edit->text(), text); // nothing typed is lost
+    QVERIFY(edit->hasSelectedText());
+    {
+        QFile f(paths::moduleIni());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before); // nothing half stored
+    }
+
+    edit->setText(QStringLiteral("opraveno"));
+    closeDialog();
+    QVERIFY(!d.isVisible());
+    QCOMPARE(rec.shown.size(), 1);
+    const IniFile ini(paths::moduleIni());
+    QCOMPARE(ini.sectionKeys(QStringLiteral("TFmozno")).size(), 17);
+    for (const Sample &s : samples) {
+        QString expected
+            = s.text ? QString::fromUtf8(s.text) : (s.checked ? QStringLiteral("True") : QStringLiteral("False"));
+        if (QLatin1String(s.component) == component)
+            expected = QStringLiteral("opraveno");
+        QCOMPARE(ini.readString(QStringLiteral("TFmozno"), key(s)), expected);
+    }
+}
+
+// A stored value with a byte code page 1250 leaves undefined (written by another editor) is shown
+// as it decodes; closing the dialog without touching it keeps its line byte for byte.
+void TestSettingsDialog::undefinedByteInAStoredValue()
+{
+    const QString path = paths::moduleIni();
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[TFmozno]\r\nEditnazev_Text=ZD \xC5\x98\x65pka\r\nsuiEdit1_Text=Nov\xE1k\r\n");
+    }
+    testsupport::MessageRecorder rec;
+    TFmozno d(QStringLiteral("00"));
+    d.show();
+    auto *name = d.findChild<QLineEdit *>(QStringLiteral("Editnazev"));
+    QCOMPARE(name->text(), QStringLiteral("ZD Ĺ\uFFFDepka"));
+    d.findChild<QLineEdit *>(QStringLiteral("EditICO"))->setText(QStringLiteral("25678901"));
+    d.findChild<QPushButton *>(QStringLiteral("suiButtonOK"))->click();
+    QVERIFY2(rec.shown.isEmpty(), qPrintable(rec.last()));
+    QVERIFY(!d.isVisible());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    QVERIFY(bytes.startsWith("[TFmozno]\r\nEditnazev_Text=ZD \xC5\x98\x65pka\r\nsuiEdit1_Text=Nov\xE1k\r\n"));
+    QVERIFY(bytes.contains("\r\nEditICO_Text=25678901\r\n"));
+    QCOMPARE(IniFile(path).sectionKeys(QStringLiteral("TFmozno")).size(), 16);
 }
 
 void TestSettingsDialog::formStorageClampsNumbers_data()

@@ -1,5 +1,6 @@
 #include "formstorage.h"
 
+#include "cp1250.h"
 #include "inifile.h"
 #include "paths.h"
 
@@ -172,7 +173,20 @@ void FormStorage::restore() const
 
 void FormStorage::store() const
 {
-    const IniFile ini(paths::moduleIni());
+    QList<std::pair<QString, QString>> values;
     for (const Entry &e : m_entries)
-        ini.writeString(m_section, e.key, e.get());
+        values.append({ e.key, e.get() });
+    IniFile(paths::moduleIni()).writeStrings(m_section, values);
+}
+
+FormStorage::Unstorable FormStorage::firstUnstorable() const
+{
+    const IniFile ini(paths::moduleIni());
+    for (const Entry &e : m_entries) {
+        const QString value = e.get();
+        const cp1250::Unencodable bad = cp1250::firstUnencodableCharacter(value);
+        if (!bad.isEmpty() && ini.readString(m_section, e.key, missing) != value)
+            return Unstorable { e.key, bad.character, bad.codePoint };
+    }
+    return {};
 }

@@ -42,7 +42,18 @@ public:
     void addPlacement(QWidget *form);
 
     void restore() const;
+    // All values in one write: every one is stored, or (a character code page 1250 cannot hold,
+    // an unwritable file: the exception) none. A value equal to the stored one keeps its line.
     void store() const;
+
+    // The first entry whose value differs from the stored one and holds a character code page
+    // 1250 cannot hold: its key ("Editnazev_Text") and that character. Empty key: all can be stored.
+    struct Unstorable {
+        QString key;
+        QString character; // the whole character, an emoji included
+        QString codePoint; // "U+1F600"
+    };
+    Unstorable firstUnstorable() const;
 
     // Clamps a stored text to [minimum, maximum]; false when it is not a whole number.
     static bool clampedInteger(const QString &text, int minimum, int maximum, int *value);

@@ -1,9 +1,11 @@
 #include "tfmozno.h"
 
+#include "cp1250.h"
 #include "messages.h"
 #include "ui_tfmozno.h"
 
 #include <QFileDialog>
+#include <QHash>
 #include <QScreen>
 
 TFmozno::TFmozno(const QString &cisloPC, QWidget *parent)
@@ -93,11 +95,54 @@ void TFmozno::browseRecipeFolder()
 
 void TFmozno::done(int result)
 {
-    // There is no cancel: closing the dialog in any way keeps what was typed.
+    // There is no cancel: closing the dialog in any way keeps what was typed, all of it. A value
+    // the INI file cannot hold keeps the dialog open on its field, with nothing stored.
+    const FormStorage::Unstorable bad = m_storage.firstUnstorable();
+    if (!bad.key.isEmpty()) {
+        refuse(bad);
+        return;
+    }
     try {
         m_storage.store();
     } catch (const std::exception &e) {
         messages::standardError(QString::fromStdString(e.what()));
     }
     QDialog::done(result);
+}
+
+void TFmozno::refuse(const FormStorage::Unstorable &bad)
+{
+    const QString component = bad.key.section(QLatin1Char('_'), 0, 0);
+    auto *edit = findChild<QLineEdit *>(component);
+    static const QHash<QString, QString> captions {
+        { QStringLiteral("suiEdit1"), QStringLiteral("vystavuje") },
+        { QStringLiteral("Editpodnik"), QStringLiteral("Číslo žadatele") },
+        { QStringLiteral("EditICO"), QStringLiteral("IČO") },
+        { QStringLiteral("Editnazev"), QStringLiteral("Název podniku") },
+        { QStringLiteral("Editsidlo"), QStringLiteral("Sídlo") },
+        { QStringLiteral("Editulice"), QStringLiteral("Ulice a číslo") },
+        { QStringLiteral("EditPSC"), QStringLiteral("PSČ") },
+        { QStringLiteral("Editposta"), QStringLiteral("pošta") },
+        { QStringLiteral("EditTelefon"), QStringLiteral("Telefon") },
+        { QStringLiteral("EditFax"), QStringLiteral("fax") },
+        { QStringLiteral("EditEmail"), QStringLiteral("Email") },
+        { QStringLiteral("Editkdevysta"), QStringLiteral("Místo vystavení") },
+        { QStringLiteral("JvDirectoryEdit1"), QStringLiteral("Umístění TXT receptur") },
+    };
+    if (edit) {
+        for (int i = 0; i < 3; ++i) {
+            if (m_sections[i]->isAncestorOf(edit) && !isSectionOpen(i))
+                setSectionOpen(i, true);
+        }
+    }
+    messages::show(QStringLiteral("Pole „%1“ obsahuje znak „%2“ (%3), který nelze uložit v kódové stránce 1250. "
+                                  "Nastavení nebylo uloženo; opravte pole a dialog zavřete znovu.")
+                       .arg(captions.value(component, component), bad.character, bad.codePoint),
+        MessageIcon::Warning);
+    if (edit) {
+        edit->setFocus(Qt::OtherFocusReason);
+        const qsizetype at = cp1250::firstUnencodableCharacter(edit->text()).index;
+        if (at >= 0)
+            edit->setSelection(int(at), int(bad.character.size()));
+    }
 }

@@ -39,6 +39,7 @@ protected:
 private:
     void applySection(int section, bool open);
     void browseRecipeFolder();
+    void refuse(const FormStorage::Unstorable &bad);
 
     std::unique_ptr<Ui::TFmozno> ui;
     FormStorage m_storage;
