@@ -1,7 +1,8 @@
 // The document list's pop-up menu on the wired main window against the private server: filter
-// steps with their files and caption, stepping back, saved conditions the server rejects or that
-// are no conditions, sorting under a filter, the search dialog, column layouts across restarts,
-// and the entries while a document is open.
+// steps with their files and caption, stepping back, saved lines that are not in the steps' own
+// shape, a list the server could not build, cells holding line breaks across a restart, sorting
+// under a filter, the search dialog, column layouts across restarts, and the entries while a
+// document is open.
 #include "appfonts.h"
 #include "connection.h"
 #include "cp1250.h"
