@@ -154,6 +154,10 @@ void IniFile::writeStrings(const QString &section, const QList<std::pair<QString
             }
         }
         const QString label = QStringLiteral("%1 [%2] %3").arg(QFileInfo(m_path).fileName(), section, key);
+        // A line break in a value would start a line of its own in the file.
+        if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n')))
+            throw std::runtime_error(
+                QStringLiteral("Hodnotu %1 nelze uložit: obsahuje konec řádku.").arg(label).toStdString());
         if (sectionStart < 0) {
             const QByteArray entry = cp1250::encode(key + QLatin1Char('=') + value, label);
             if (!lines.isEmpty() && !lines.last().text().trimmed().isEmpty())

@@ -15,9 +15,10 @@ public:
     QString readString(const QString &section, const QString &key, const QString &defaultValue = {}) const;
     int readInteger(const QString &section, const QString &key, int defaultValue) const;
 
-    // Creates the file when missing; throws std::runtime_error when it cannot be written and
-    // cp1250::EncodingError (naming file, section and key) for a character the code page cannot
-    // hold. Only the line of the key is written anew, and only when its value changes.
+    // Creates the file when missing; throws std::runtime_error when it cannot be written or the
+    // value holds a line break, and cp1250::EncodingError (naming file, section and key) for a
+    // character the code page cannot hold. Only the line of the key is written anew, and only
+    // when its value changes.
     void writeString(const QString &section, const QString &key, const QString &value) const;
     // Several keys of one section in one write: all of them are stored, or (on an error) none.
     void writeStrings(const QString &section, const QList<std::pair<QString, QString>> &values) const;

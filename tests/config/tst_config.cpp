@@ -249,6 +249,12 @@ private slots:
             QVERIFY2(e.message().contains(QStringLiteral("EditEmail_Text")), qPrintable(e.message()));
         }
         QCOMPARE(readBytes(moduleIniPath()), original);
+        // Nor does a line break, which would make a line of its own in the file.
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error,
+            ini.writeStrings(QStringLiteral("TFmozno"),
+                { { QStringLiteral("Editnazev_Text"), QStringLiteral("ZD Úvaly") },
+                    { QStringLiteral("Editsidlo_Text"), QStringLiteral("Úvaly\r\n[LogON]\r\nUser=root") } }));
+        QCOMPARE(readBytes(moduleIniPath()), original);
         ini.writeStrings(QStringLiteral("TFmozno"),
             { { QStringLiteral("Editnazev_Text"), QStringLiteral("ZD Úvaly") },
                 { QStringLiteral("Editsidlo_Text"), QStringLiteral("Úvaly") } });
