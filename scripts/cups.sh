@@ -60,7 +60,7 @@ Listen 127.0.0.1:$CUPS_PORT
 Listen $SOCKET
 LogLevel info
 MaxLogSize 0
-PageLogFormat %p %u %j %T %P %C %{job-name}
+PageLogFormat %p %u %j %T %P %C %{copies} %{job-name}
 Browsing No
 BrowseLocalProtocols none
 WebInterface No
@@ -78,6 +78,8 @@ PreserveJobFiles No
 </Policy>
 EOF
   # The queue is written here rather than with lpadmin, so no administrator login is needed.
+  # PDF reaches the PDF backend as PostScript; the Cairo renderer keeps the text layer of the
+  # printed file readable (the default Ghostscript route renames every glyph).
   # Copies are made by the filters (the PDF writer itself ignores a copy count), so the printed
   # file holds every copy, as paper from a real printer would.
   sed 's/^\*LanguageLevel:.*/&\n*cupsManualCopies: True/' "$PPD_SOURCE" >"$CUPS_DIR/etc/ppd/$QUEUE.ppd"
@@ -97,6 +99,7 @@ PageLimit 0
 KLimit 0
 OpPolicy default
 ErrorPolicy abort-job
+Option pdftops-renderer pdftocairo
 </DefaultPrinter>
 EOF
   cat >"$BACKEND_CONF" <<EOF

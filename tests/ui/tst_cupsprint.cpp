@@ -43,7 +43,8 @@ struct PageLogEntry {
     int copies = 0;
 };
 
-// The scheduler's page log, one line per finished job: queue user job [date zone] total copies name.
+// The scheduler's page log, one line per finished job:
+// queue user job [date zone] total pages-printed job-copies name.
 QList<PageLogEntry> pageLog(const QString &path)
 {
     QList<PageLogEntry> entries;
@@ -52,9 +53,10 @@ QList<PageLogEntry> pageLog(const QString &path)
         return entries;
     for (const QByteArray &raw : file.readAll().split('\n')) {
         const QStringList f = QString::fromUtf8(raw).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        if (f.size() < 7)
+        if (f.size() < 8)
             continue;
-        entries.append({f.at(0), f.at(2), f.at(6).toInt()});
+        // "-": the job names no copy count, which in IPP means one copy.
+        entries.append({f.at(0), f.at(2), f.at(7) == u"-" ? 1 : f.at(7).toInt()});
     }
     return entries;
 }
