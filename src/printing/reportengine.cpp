@@ -349,6 +349,7 @@ void placeBand(ReportPage &page, const Band &band, double left, double top)
                                                   box && item.wordWrap);
                 d.text = fitted.text;
                 d.font.pointSize = fitted.pointSize;
+                d.fitted = true;
             }
             const double lineHeight = lineHeightMm(d.font);
             if (item.anchor == TextAnchor::Box) {
@@ -555,6 +556,21 @@ void paintText(QPainter &painter, const DrawItem &item, double sx, double sy, do
         painter.translate(rect.left(), rect.bottom());
         painter.rotate(-90);
         painter.drawText(QRectF(0, 0, rect.height(), rect.width()), flags, item.text);
+    } else if (item.fitted) {
+        // A target's font may be set a little larger than asked (pixel sizes are rounded on a
+        // screen-resolution picture): a text fitted to its room is narrowed to its laid-out width,
+        // so it neither reaches the next item nor wraps differently.
+        const QString oneLine = QString(item.text).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        const double drawn = QFontMetricsF(painter.font(), painter.device()).horizontalAdvance(oneLine);
+        const double laidOut = textWidthMm(oneLine, item.font) * sx;
+        if (drawn > laidOut && drawn > 0) {
+            const double k = laidOut / drawn;
+            painter.translate(rect.left(), rect.top());
+            painter.scale(k, 1.0);
+            painter.drawText(QRectF(0, 0, rect.width() / k, rect.height()), flags, item.text);
+        } else {
+            painter.drawText(rect, flags, item.text);
+        }
     } else {
         painter.drawText(rect, flags, item.text);
     }

@@ -138,6 +138,7 @@ struct DrawItem {
     HAlign alignment = HAlign::Left;
     bool wordWrap = false;
     bool clip = false; // fixed boxes clip their contents to the box
+    bool fitted = false; // fitted to its room: drawn no wider than laid out on any target
     int rotation = 0;
     QColor penColor;
     double penWidth = 0;

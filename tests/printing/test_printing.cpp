@@ -1121,6 +1121,30 @@ void TestPrinting::longTextsStayInTheirRoom()
         ink.setWidth(std::min(rect.width(), right - rect.left()));
         QVERIFY2(!ink.intersects(other.rect), qPrintable(where + u" overlaps "_qs + other.name));
     }
+    // Drawn at screen resolution (the preview and the PDF pages), its ink stays in the room too.
+    LaidOutReport hidden = laid;
+    for (DrawItem &other : hidden.pages.first().items)
+        if (other.name == drawn->name && other.band == drawn->band)
+            other.font.color = Qt::transparent;
+    const QImage withText = renderPage(laid, 0);
+    const QImage without = renderPage(hidden, 0);
+    const double px = kScreenDpi / kMmPerInch;
+    int inkLeft = withText.width(), inkRight = -1, inkTop = withText.height(), inkBottom = -1;
+    for (int y = 0; y < withText.height(); ++y)
+        for (int x = 0; x < withText.width(); ++x)
+            if (withText.pixel(x, y) != without.pixel(x, y)) {
+                inkLeft = std::min(inkLeft, x);
+                inkRight = std::max(inkRight, x);
+                inkTop = std::min(inkTop, y);
+                inkBottom = std::max(inkBottom, y);
+            }
+    QVERIFY2(inkRight >= 0, "the item draws nothing");
+    // Not even touching: half a millimetre stays free before the neighbour.
+    QVERIFY2(inkLeft >= std::floor(left * px) - 1 && inkRight < (right - 0.5) * px,
+             qPrintable(where + QStringLiteral(" / ink %1..%2 px").arg(inkLeft).arg(inkRight)));
+    if (bottom > 0)
+        QVERIFY2(inkBottom <= std::ceil(bottom * px), qPrintable(where + QStringLiteral(" / ink bottom %1").arg(inkBottom)));
+
     // Unchanged only when it fits as laid out; otherwise it gave way, smaller or cut with "…".
     FontSpec atNominal = drawn->font;
     atNominal.pointSize = nominal;
