@@ -5,6 +5,9 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libqt6sql6-sqlite libmariadb-dev
   mariadb-server mariadb-client zlib1g-dev libcurl4-openssl-dev libsqlite3-dev libzint-dev xvfb xauth
   zbar-tools poppler-utils qpdf python3-pyftpdlib fonts-dejavu-core fonts-liberation fonts-wine img2pdf xdg-utils)
+# Qt's own Czech catalogue for the standard dialogs; a print system with a virtual PDF printer for
+# the printing tests (scripts/cups.sh runs a private scheduler).
+packages+=(qt6-translations-l10n cups cups-filters printer-driver-cups-pdf)
 
 missing=()
 for p in "${packages[@]}"; do

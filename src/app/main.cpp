@@ -3,6 +3,7 @@
 #include "appfonts.h"
 #include "paths.h"
 #include "pdfcli.h"
+#include "qttranslation.h"
 #include "tform1.h"
 #include "wiring.h"
 
@@ -19,6 +20,7 @@ int main(int argc, char *argv[])
     paths::setProgramDir(QCoreApplication::applicationDirPath());
     QDir::setCurrent(paths::programDir());
     appfonts::applyApplicationFont();
+    qttranslation::installCzech();
 
     StartOptions options;
     const QStringList arguments = QCoreApplication::arguments();

@@ -24,28 +24,36 @@ static QMessageBox::Icon iconOf(MessageIcon icon)
     return QMessageBox::Critical;
 }
 
+std::unique_ptr<QMessageBox> MessageDialogPort::build(const Message &message, QWidget *parent)
+{
+    auto box = std::make_unique<QMessageBox>(parent);
+    box->setObjectName(QStringLiteral("messageDialog"));
+    box->setWindowTitle(QStringLiteral("Tavrix05"));
+    box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    box->setIcon(iconOf(message.icon));
+    box->setText(message.text);
+    box->setTextFormat(Qt::PlainText);
+    QPushButton *first = box->addButton(message.firstButton, QMessageBox::AcceptRole);
+    first->setObjectName(QStringLiteral("firstButton"));
+    if (message.buttons > 1) {
+        const QString caption = message.secondButton.isEmpty() ? QStringLiteral("storno") : message.secondButton;
+        QPushButton *second = box->addButton(caption, QMessageBox::RejectRole);
+        second->setObjectName(QStringLiteral("secondButton"));
+        box->setEscapeButton(second);
+    } else {
+        box->setEscapeButton(first);
+    }
+    box->setDefaultButton(first);
+    return box;
+}
+
 int MessageDialogPort::show(const Message &message)
 {
     QWidget *parent = QApplication::activeModalWidget();
     if (!parent && m_owner && m_owner->isVisible())
         parent = m_owner;
-    QMessageBox box(parent);
-    box.setObjectName(QStringLiteral("messageDialog"));
-    box.setWindowTitle(QStringLiteral("Tavrix05"));
-    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    box.setIcon(iconOf(message.icon));
-    box.setText(message.text);
-    box.setTextFormat(Qt::PlainText);
-    QPushButton *first = box.addButton(message.firstButton, QMessageBox::AcceptRole);
-    first->setObjectName(QStringLiteral("firstButton"));
-    if (message.buttons > 1) {
-        QPushButton *second = box.addButton(QStringLiteral("storno"), QMessageBox::RejectRole);
-        second->setObjectName(QStringLiteral("secondButton"));
-        box.setEscapeButton(second);
-    } else {
-        box.setEscapeButton(first);
-    }
-    box.setDefaultButton(first);
-    box.exec();
-    return box.clickedButton() == first ? 1 : 2;
+    const std::unique_ptr<QMessageBox> box = build(message, parent);
+    box->exec();
+    const QAbstractButton *first = box->findChild<QAbstractButton *>(QStringLiteral("firstButton"));
+    return box->clickedButton() == first ? 1 : 2;
 }

@@ -35,9 +35,9 @@ int show(const Message &message)
     return current()->show(message);
 }
 
-int show(const QString &text, MessageIcon icon, int buttons, const QString &firstButton)
+int show(const QString &text, MessageIcon icon, int buttons, const QString &firstButton, const QString &secondButton)
 {
-    return show(Message{text, buttons, firstButton, icon});
+    return show(Message{text, buttons, firstButton, icon, secondButton});
 }
 
 void standardError(const QString &text)

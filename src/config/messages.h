@@ -12,6 +12,7 @@ struct Message {
     int buttons = 1;                   // one or two
     QString firstButton = QStringLiteral("OK"); // "OK", "Zpět", "Zrušit"...
     MessageIcon icon = MessageIcon::Stop;
+    QString secondButton = QStringLiteral("storno"); // caption of the second button, when shown
 };
 
 class MessagePort {
@@ -26,7 +27,7 @@ void install(MessagePort *port); // nullptr restores the standard-error port
 MessagePort *current();
 int show(const Message &message);
 int show(const QString &text, MessageIcon icon = MessageIcon::Stop, int buttons = 1,
-         const QString &firstButton = QStringLiteral("OK"));
+         const QString &firstButton = QStringLiteral("OK"), const QString &secondButton = QStringLiteral("storno"));
 // The standard error message: a database or engine error that ends the current step.
 void standardError(const QString &text);
 } // namespace messages

@@ -433,7 +433,7 @@ SaveOutcome zapsat(Connection &c, const Document &input, const SaveContext &edit
         out.line = r->line;
         return out;
     }
-    if (messages::show(u"Zapsat provedené změny?"_s, MessageIcon::Question, 2, u"OK"_s) != 1)
+    if (messages::show(u"Zapsat provedené změny?"_s, MessageIcon::Question, 2, u"OK"_s, u"Zpět"_s) != 1)
         return out;
     enable(false);
 

@@ -22,6 +22,10 @@ FontSpec tahoma(double pt, bool bold = false, bool italic = false, const QColor 
 }
 
 const QColor kNavy(0, 0, 128);
+// Long values shrink to this size at least before they are cut, and keep this gap (mm) to the
+// next item.
+constexpr double kFitFloor = 6.5;
+constexpr double kFitGap = 1.0;
 const QColor kSilver(192, 192, 192);
 
 std::function<QString(const ReportRow &)> column(const QString &name, const ReportFormats &formats)
@@ -259,39 +263,46 @@ Report mixingProtocolReport(const ReportRows &rows, const CompanyDataSource &com
     auto caption = [&title](const QString &name, double top, const QString &text) {
         title.add(ReportItem::textRightAt(name, 113.0, top, text, tahoma(8)));
     };
-    auto value = [&title](const QString &name, double x, double top) {
-        title.add(ReportItem::textAt(name, x, top, QString(), tahoma(10)));
+    // Values stay inside the supplier box (and the postcode left of the post office).
+    const double boxInside = 96.6 + 88.9 - kFitGap;
+    auto value = [&title](const QString &name, double x, double top, double right) {
+        title.add(ReportItem::textAt(name, x, top, QString(), tahoma(10))).fit(right - x, kFitFloor);
     };
     caption(QStringLiteral("icoCaption"), 22.0, QStringLiteral("IČO/stř."));
-    value(QStringLiteral("EditICO_Text"), 115.4, 21.2);
+    value(QStringLiteral("EditICO_Text"), 115.4, 21.2, boxInside);
     caption(QStringLiteral("firmaCaption"), 27.0, QStringLiteral("Firma"));
-    value(QStringLiteral("Editnazev_Text"), 115.4, 26.2);
-    value(QStringLiteral("Editsidlo_Text"), 115.4, 31.2);
+    value(QStringLiteral("Editnazev_Text"), 115.4, 26.2, boxInside);
+    value(QStringLiteral("Editsidlo_Text"), 115.4, 31.2, boxInside);
     caption(QStringLiteral("uliceCaption"), 37.0, QStringLiteral("Ulice a č."));
-    value(QStringLiteral("Editulice_Text"), 115.4, 36.2);
+    value(QStringLiteral("Editulice_Text"), 115.4, 36.2, boxInside);
     caption(QStringLiteral("mistoCaption"), 42.1, QStringLiteral("Místo"));
-    value(QStringLiteral("EditPSC_Text"), 115.4, 41.3);
-    value(QStringLiteral("Editposta_Text"), 132.6, 41.3);
+    value(QStringLiteral("EditPSC_Text"), 115.4, 41.3, 132.6 - kFitGap);
+    value(QStringLiteral("Editposta_Text"), 132.6, 41.3, boxInside);
     caption(QStringLiteral("strediskoCaption"), 46.8, QStringLiteral("Středisko"));
     title.add(ReportItem::textBox(QStringLiteral("stredisko"), 115.4, 46.3, 7.9, 0, HAlign::Left, QString(),
                                   tahoma(10)))
         .bind(column(QStringLiteral("stredisko"), fmt));
     title.add(ReportItem::textBox(QStringLiteral("nazevstr"), 124.6, 46.3, 58.2, 0, HAlign::Left, QString(),
-                                  tahoma(10)))
+                                  tahoma(10)).fit(0, kFitFloor))
         .bind(column(QStringLiteral("nazevstr"), fmt));
     caption(QStringLiteral("telefonCaption"), 52.7, QStringLiteral("Telefon,fax"));
     title.add(ReportItem::textBox(QStringLiteral("EditTelefon_Text"), 115.4, 51.9, 31.8, 0, HAlign::Left, QString(),
-                                  tahoma(10)));
+                                  tahoma(10)).fit(0, kFitFloor));
     title.add(ReportItem::textBox(QStringLiteral("EditFax_Text"), 149.8, 51.9, 31.8, 0, HAlign::Left, QString(),
-                                  tahoma(10)));
+                                  tahoma(10)).fit(0, kFitFloor));
 
     title.add(ReportItem::textAt(QStringLiteral("nameCaption"), 4.0, 29.6, QStringLiteral("Název směsi"), tahoma(8)));
+    // The mix names end before the supplier box's shadow begins.
+    const double nameRoom = 96.6 - kFitGap - 21.4;
     title.add(ReportItem::textAt(QStringLiteral("naz_dru"), 21.4, 29.1, QString(), tahoma(10)))
-        .bind(column(QStringLiteral("naz_dru"), fmt));
+        .bind(column(QStringLiteral("naz_dru"), fmt))
+        .fit(nameRoom, kFitFloor);
     title.add(ReportItem::textAt(QStringLiteral("naz_odru"), 21.4, 34.4, QString(), tahoma(10)))
-        .bind(column(QStringLiteral("naz_odru"), fmt));
+        .bind(column(QStringLiteral("naz_odru"), fmt))
+        .fit(nameRoom, kFitFloor);
     title.add(ReportItem::textAt(QStringLiteral("popis"), 21.4, 39.7, QString(), tahoma(10)))
-        .bind(column(QStringLiteral("popis"), fmt));
+        .bind(column(QStringLiteral("popis"), fmt))
+        .fit(nameRoom, kFitFloor);
     title.add(ReportItem::textAt(QStringLiteral("partieCaption"), 4.0, 45.5, QStringLiteral("Číslo Partie"),
                                  tahoma(8)));
     title.add(ReportItem::textAt(QStringLiteral("partiecela"), 21.4, 45.0, QString(), tahoma(10, true)))

@@ -70,6 +70,9 @@ Report palletLabelReport(const ReportRows &rows, int copies)
         ReportItem item =
             ReportItem::textBox(column, 4.0, line.top, 264.3, line.height, HAlign::Center, QString(), font);
         item.wordWrap = true;
+        // A long text shrinks to fit its box (down to half its size), then is cut: it never
+        // spills a half-clipped line out of its box.
+        item.minPointSize = line.size / 2;
         item.bind(column);
         detail.add(item);
     }

@@ -2,6 +2,7 @@
 #include "printing/reportengine.h"
 
 #include <QFontMetricsF>
+#include <QTextLayout>
 #include <QPagedPaintDevice>
 #include <QPageLayout>
 #include <QPageSize>
@@ -137,6 +138,13 @@ ReportItem &ReportItem::bind(std::function<QString(const ReportRow &)> fn)
     return *this;
 }
 
+ReportItem &ReportItem::fit(double room, double floorPointSize)
+{
+    fitWidth = room;
+    minPointSize = floorPointSize;
+    return *this;
+}
+
 ReportItem *BandEvent::item(const QString &name)
 {
     for (ReportItem &it : band.items)
@@ -208,6 +216,87 @@ double lineHeightMm(const FontSpec &font)
     return metrics.height() / kMeasureDpi * kMmPerInch;
 }
 
+namespace {
+
+double mmToMeasure(double mm)
+{
+    return mm / kMmPerInch * kMeasureDpi;
+}
+
+FontSpec withSize(const FontSpec &font, double pointSize)
+{
+    FontSpec f = font;
+    f.pointSize = pointSize;
+    return f;
+}
+
+bool fitsAt(const QString &text, const FontSpec &font, double width, double height, bool wrap)
+{
+    const QFontMetricsF metrics(measureFont(font), &measureDevice());
+    const double w = mmToMeasure(width);
+    if (!wrap)
+        return metrics.horizontalAdvance(text) <= w;
+    const QRectF needed = metrics.boundingRect(QRectF(0, 0, w, 1e9), Qt::TextWordWrap, text);
+    const double h = height > 0 ? mmToMeasure(height) : metrics.height();
+    return needed.width() <= w && needed.height() <= h;
+}
+
+// The text cut to the room at the font's size: whole lines as far as they fit, the last one
+// ending in "…". A small reserve keeps a target whose hinting draws a little wider inside.
+QString elideTo(const QString &text, const FontSpec &font, double width, double height, bool wrap)
+{
+    const QFont f = measureFont(font);
+    const QFontMetricsF metrics(f, &measureDevice());
+    const double w = mmToMeasure(width) * 0.97;
+    if (!wrap)
+        return metrics.elidedText(text, Qt::ElideRight, w);
+    const int lineRoom = std::max(1, int((height > 0 ? mmToMeasure(height) : metrics.height()) / metrics.height()));
+    QTextLayout layout(text, f, &measureDevice());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (;;) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(w);
+        if (lines.size() + 1 == lineRoom) {
+            lines << metrics.elidedText(text.mid(line.textStart()).simplified(), Qt::ElideRight, w);
+            break;
+        }
+        lines << metrics.elidedText(text.mid(line.textStart(), line.textLength()).trimmed(), Qt::ElideRight, w);
+    }
+    layout.endLayout();
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+FittedText fitText(const QString &text, const FontSpec &font, double floorPointSize, double width, double height,
+                   bool wrap)
+{
+    FittedText out;
+    out.text = text;
+    out.pointSize = font.pointSize;
+    if (text.isEmpty() || width <= 0 || fitsAt(text, font, width, height, wrap))
+        return out;
+    const double floor = std::min(font.pointSize, std::max(1.0, floorPointSize));
+    // Half-point steps, as a font size dialog offers them.
+    for (double size = font.pointSize - 0.5; size >= floor - kEpsilon; size -= 0.5) {
+        out.pointSize = std::max(size, floor);
+        out.shrunk = true;
+        if (fitsAt(text, withSize(font, out.pointSize), width, height, wrap))
+            return out;
+    }
+    out.pointSize = floor;
+    out.shrunk = floor < font.pointSize;
+    out.text = elideTo(text, withSize(font, floor), width, height, wrap);
+    out.elided = true;
+    return out;
+}
+
 // ---------------------------------------------------------------- layout
 
 namespace {
@@ -253,12 +342,21 @@ void placeBand(ReportPage &page, const Band &band, double left, double top)
             d.alignment = item.alignment;
             d.wordWrap = item.wordWrap;
             d.rotation = item.rotation;
-            const double lineHeight = lineHeightMm(item.font);
+            if (item.minPointSize > 0 && item.rotation == 0) {
+                const bool box = item.anchor == TextAnchor::Box;
+                const FittedText fitted = fitText(item.text, item.font, item.minPointSize,
+                                                  box ? item.width : item.fitWidth, box ? item.height : 0,
+                                                  box && item.wordWrap);
+                d.text = fitted.text;
+                d.font.pointSize = fitted.pointSize;
+                d.fitted = true;
+            }
+            const double lineHeight = lineHeightMm(d.font);
             if (item.anchor == TextAnchor::Box) {
                 d.rect = QRectF(left + item.x, top + item.y, item.width, item.height > 0 ? item.height : lineHeight);
                 d.clip = true;
             } else {
-                const double width = textWidthMm(item.text, item.font);
+                const double width = textWidthMm(d.text, d.font);
                 double x = left + item.x;
                 if (item.anchor == TextAnchor::Right)
                     x -= width;
@@ -458,6 +556,21 @@ void paintText(QPainter &painter, const DrawItem &item, double sx, double sy, do
         painter.translate(rect.left(), rect.bottom());
         painter.rotate(-90);
         painter.drawText(QRectF(0, 0, rect.height(), rect.width()), flags, item.text);
+    } else if (item.fitted) {
+        // A target's font may be set a little larger than asked (pixel sizes are rounded on a
+        // screen-resolution picture): a text fitted to its room is narrowed to its laid-out width,
+        // so it neither reaches the next item nor wraps differently.
+        const QString oneLine = QString(item.text).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        const double drawn = QFontMetricsF(painter.font(), painter.device()).horizontalAdvance(oneLine);
+        const double laidOut = textWidthMm(oneLine, item.font) * sx;
+        if (drawn > laidOut && drawn > 0) {
+            const double k = laidOut / drawn;
+            painter.translate(rect.left(), rect.top());
+            painter.scale(k, 1.0);
+            painter.drawText(QRectF(0, 0, rect.width() / k, rect.height()), flags, item.text);
+        } else {
+            painter.drawText(rect, flags, item.text);
+        }
     } else {
         painter.drawText(rect, flags, item.text);
     }

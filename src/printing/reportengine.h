@@ -54,6 +54,12 @@ struct ReportItem {
     bool wordWrap = false;
     int rotation = 0; // 0, or 90 to read from bottom to top inside the box
     FontSpec font;
+    // Long texts (0: off): the font shrinks step by step, down to this floor, until the text fits
+    // its room; what still does not fit at the floor is cut with "…". The room is fitWidth
+    // millimetres for anchored text, the box (width, and height with word wrap) for box text.
+    // A fitted text never reaches beyond its room, so it cannot run into a neighbouring item.
+    double minPointSize = 0;
+    double fitWidth = 0;
 
     // Lines and rectangles
     QColor penColor = Qt::black;
@@ -82,6 +88,8 @@ struct ReportItem {
     // Binds the text to a column of the row (rowText) or to a computed value.
     ReportItem &bind(const QString &column);
     ReportItem &bind(std::function<QString(const ReportRow &)> fn);
+    // Shrink-then-elide for long texts: room (anchored text only; box text uses its box) and floor.
+    ReportItem &fit(double room, double floorPointSize);
 };
 
 enum class BandKind { PageHeader, Title, Detail, Summary, PageFooter };
@@ -130,6 +138,7 @@ struct DrawItem {
     HAlign alignment = HAlign::Left;
     bool wordWrap = false;
     bool clip = false; // fixed boxes clip their contents to the box
+    bool fitted = false; // fitted to its room: drawn no wider than laid out on any target
     int rotation = 0;
     QColor penColor;
     double penWidth = 0;
@@ -180,6 +189,17 @@ private:
 double textWidthMm(const QString &text, const FontSpec &font);
 // Height of one line of the font in millimetres.
 double lineHeightMm(const FontSpec &font);
+
+// A text fitted into a room of width × height millimetres (height 0: one line) with the font
+// shrunk no lower than floorPointSize, then cut with "…"; wrap: word wrapped over several lines.
+struct FittedText {
+    QString text;
+    double pointSize = 0;
+    bool shrunk = false;
+    bool elided = false;
+};
+FittedText fitText(const QString &text, const FontSpec &font, double floorPointSize, double width, double height,
+                   bool wrap);
 
 // Paints a page with the paper's top-left corner at the painter's origin; dpiX/dpiY are the
 // target's dots per inch (a QImage's or QPrinter's resolution, or a preview zoom).

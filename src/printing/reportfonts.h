@@ -1,6 +1,7 @@
 // Maps the font names the report layouts use (Tahoma, Arial) to fonts installed on this system.
 #pragma once
 
+#include <QByteArray>
 #include <QColor>
 #include <QFont>
 #include <QString>
@@ -17,8 +18,13 @@ struct FontSpec {
 };
 
 // Registers the metric-compatible Tahoma of fonts-wine (tahoma.ttf; bold is emboldened from it)
-// with the application once. Needs a QGuiApplication. Later calls do nothing.
+// with the application once, for the reports and the windows alike. Needs a QGuiApplication.
+// Later calls do nothing.
 void registerReportFonts();
+
+// The font file's bytes made fit for the program: outlines at every size and a line ascent that
+// holds the accents of Czech capitals (see the definition). Other bytes are left as they are.
+QByteArray prepareTahoma(QByteArray font);
 
 // The installed family that stands in for a layout's family: "Tahoma" → the registered Tahoma
 // (DejaVu Sans when it is missing), "Arial"/"Arial CE" → Liberation Sans; others as given.

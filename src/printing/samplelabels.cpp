@@ -77,13 +77,21 @@ Report sampleLabelReport(const ReportRows &sheetRows, const SampleLabelSupplier 
     const FontSpec value = tahoma(10);
     const FontSpec small = tahoma(8);
 
-    auto text = [&label](const QString &name, double x, double y, const QString &t, const FontSpec &f) {
-        return &label.add(ReportItem::textAt(name, x, y, t, f));
+    // Long values shrink, then are cut, before the right edge of the label (the neighbouring
+    // label or the page edge) or, beside it, the maker credit.
+    const double labelInside = 102.4 - 1.0;
+    const double creditInside = 93.9 - 1.0;
+    constexpr double kFloor = 6.5;
+    auto roomAt = [labelInside, creditInside](double x, double y) {
+        return (y + 6.0 > 68.8 ? creditInside : labelInside) - x;
     };
-    auto field = [&label, fmt](const QString &name, double x, double y, const FontSpec &f) {
-        label.add(ReportItem::textAt(name, x, y, QString(), f)).bind([name, fmt](const ReportRow &row) {
-            return rowText(row, name, fmt);
-        });
+    auto text = [&label, roomAt](const QString &name, double x, double y, const QString &t, const FontSpec &f) {
+        return &label.add(ReportItem::textAt(name, x, y, t, f).fit(roomAt(x, y), kFloor));
+    };
+    auto field = [&label, fmt, roomAt](const QString &name, double x, double y, const FontSpec &f) {
+        label.add(ReportItem::textAt(name, x, y, QString(), f))
+            .bind([name, fmt](const ReportRow &row) { return rowText(row, name, fmt); })
+            .fit(roomAt(x, y), kFloor);
     };
 
     text(QStringLiteral("dodavatelCaption"), 2.6, 5.3, QStringLiteral("Dodavatel"), caption);
@@ -94,7 +102,7 @@ Report sampleLabelReport(const ReportRows &sheetRows, const SampleLabelSupplier 
     label.add(ReportItem::textBox(QStringLiteral("stredisko"), 10.6, 17.2, 18.5 - 10.6, 0, HAlign::Right, QString(),
                                   small))
         .bind(QStringLiteral("stredisko"));
-    text(QStringLiteral("EditPSC_Text"), 25.1, 17.2, supplier.psc, small);
+    text(QStringLiteral("EditPSC_Text"), 25.1, 17.2, supplier.psc, small)->fit(41.0 - 1.0 - 25.1, kFloor);
     text(QStringLiteral("Editposta_Text"), 41.0, 17.2, supplier.posta, small);
 
     text(QStringLiteral("partieCaption"), 2.6, 29.1, QStringLiteral("Číslo partie"), caption);
@@ -107,7 +115,7 @@ Report sampleLabelReport(const ReportRows &sheetRows, const SampleLabelSupplier 
     text(QStringLiteral("zemeCaption"), 2.6, 56.9, QStringLiteral("Země původu"), caption);
     text(QStringLiteral("zeme"), 33.1, 56.9, QStringLiteral("ČR"), value);
     text(QStringLiteral("hmotnostCaption"), 2.6, 62.2, QStringLiteral("Hmotnost partie"), caption);
-    label.add(ReportItem::textAt(QStringLiteral("mnozstvi"), 33.1, 62.2, QString(), value))
+    label.add(ReportItem::textAt(QStringLiteral("mnozstvi"), 33.1, 62.2, QString(), value).fit(51.6 - 1.0 - 33.1, kFloor))
         .bind([fmt](const ReportRow &row) { return numberText(row, QStringLiteral("mnozstvi"), fmt); });
     field(QStringLiteral("mj"), 51.6, 62.2, value);
     text(QStringLiteral("obalyCaption"), 2.6, 67.5, QStringLiteral("Počet obalů"), caption);

@@ -326,6 +326,7 @@ void TestPosting::newDocument()
     QCOMPARE(int(out.result), int(SaveResult::Saved));
     QCOMPARE(m_port.texts(), QStringList { u"Zapsat provedené změny?"_s });
     QCOMPARE(m_port.shown.first().buttons, 2);
+    QCOMPARE(m_port.shown.first().secondButton, u"Zpět"_s);
 
     // The number read back is the one the list shows for the mix row.
     QCOMPARE(out.cisdok, u"2026340001"_s);

@@ -264,6 +264,10 @@ private slots:
     void barcodeErrorPicture();
 
     void fontsAndDiacritics();
+    void fitTextShrinksThenElides_data();
+    void fitTextShrinksThenElides();
+    void longTextsStayInTheirRoom_data();
+    void longTextsStayInTheirRoom();
     void numberFormats_data();
     void numberFormats();
     void printingRepeatsCopies();
@@ -952,6 +956,203 @@ void TestPrinting::fontsAndDiacritics()
         return sum;
     };
     QVERIFY(ink(true) > ink(false) * 1.2);
+}
+
+void TestPrinting::fitTextShrinksThenElides_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("height");
+    QTest::addColumn<bool>("wrap");
+    QTest::addColumn<bool>("shrunk");
+    QTest::addColumn<bool>("elided");
+    const QString name = QStringLiteral("Krmná směs pro výkrm brojlerů ŽŠČŘ");
+    QTest::newRow("fits as it is") << name << 120.0 << 0.0 << false << false << false;
+    QTest::newRow("shrinks") << name << 55.0 << 0.0 << false << true << false;
+    QTest::newRow("elided at the floor") << name << 20.0 << 0.0 << false << true << true;
+    QTest::newRow("wrapped box, one line room") << name << 30.0 << 5.0 << true << true << true;
+    QTest::newRow("wrapped box, three lines room") << name << 30.0 << 15.0 << true << false << false;
+}
+
+void TestPrinting::fitTextShrinksThenElides()
+{
+    QFETCH(QString, text);
+    QFETCH(double, width);
+    QFETCH(double, height);
+    QFETCH(bool, wrap);
+    QFETCH(bool, shrunk);
+    QFETCH(bool, elided);
+    FontSpec font;
+    font.pointSize = 10;
+    const double floor = 6.5;
+    const FittedText fitted = fitText(text, font, floor, width, height, wrap);
+    QCOMPARE(fitted.shrunk, shrunk);
+    QCOMPARE(fitted.elided, elided);
+    QVERIFY(fitted.pointSize >= floor && fitted.pointSize <= 10);
+    if (!shrunk)
+        QCOMPARE(fitted.pointSize, 10.0);
+    FontSpec at = font;
+    at.pointSize = fitted.pointSize;
+    const QStringList lines = fitted.text.split(QLatin1Char('\n'));
+    // Lines of a wrapped text that fits are broken when it is drawn; an elided one is cut here.
+    for (const QString &line : lines)
+        QVERIFY2(textWidthMm(line, at) <= width || (wrap && !elided), qPrintable(line));
+    if (height > 0)
+        QVERIFY(lines.size() * lineHeightMm(at) <= height + 0.01);
+    else
+        QCOMPARE(lines.size(), 1);
+    if (elided) {
+        QVERIFY2(fitted.text.endsWith(QChar(0x2026)), qPrintable(fitted.text));
+        QVERIFY(QString(fitted.text).remove(QLatin1Char('\n')).size() < text.size() + lines.size());
+    } else {
+        QCOMPARE(QString(fitted.text).replace(QLatin1Char('\n'), QLatin1Char(' ')).simplified(), text);
+    }
+}
+
+void TestPrinting::longTextsStayInTheirRoom_data()
+{
+    QTest::addColumn<QString>("report");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("left");   // paper millimetres the text must stay within
+    QTest::addColumn<double>("right");
+    QTest::addColumn<double>("top");
+    QTest::addColumn<double>("bottom"); // 0: one line
+    QTest::addColumn<double>("floor");
+    QTest::addColumn<double>("nominal"); // the item's size in the layout
+    // Forty characters, as the columns hold them: capitals with accents, and the widest letter.
+    const QString czech = QStringLiteral("ŽLUŤOUČKÝ ŘEPKOVÝ ŠROT PRO DOJNICE, ÚSTÍ");
+    const QString wide = QString(40, QLatin1Char('W'));
+    for (const auto &[tag, text] : {std::pair{"capitals", czech}, std::pair{"widest", wide}}) {
+        const QByteArray t(tag);
+        // Sample label: left column from 5 mm, 102.4 mm wide; the neighbouring label follows.
+        QTest::newRow(("sample popis, " + t).constData()) << u"sample"_qs << u"popis"_qs << text << 5.0 + 33.1 << 5.0 + 102.4
+                                            << 0.0 << 0.0 << 6.5 << 10.0;
+        QTest::newRow(("sample nazevosiva, " + t).constData()) << u"sample"_qs << u"nazevosiva"_qs << text << 5.0 + 33.1
+                                                 << 5.0 + 102.4 << 0.0 << 0.0 << 6.5 << 10.0;
+        // Beside the turned maker credit (93.9 mm into the label).
+        QTest::newRow(("sample navesky, " + t).constData()) << u"sample"_qs << u"navesky"_qs << text << 5.0 + 22.5 << 5.0 + 93.9
+                                              << 0.0 << 0.0 << 6.5 << 9.0;
+        // Pallet label: the boxes 264.3 mm wide from 14 mm, Druh 22.8 mm high from 15.3 mm.
+        QTest::newRow(("pallet naz_dru, " + t).constData()) << u"pallet"_qs << u"naz_dru"_qs << text << 14.0 << 14.0 + 264.3
+                                              << 15.3 << 15.3 + 22.8 << 24.0 << 48.0;
+        QTest::newRow(("pallet sidlo, " + t).constData()) << u"pallet"_qs << u"sidlo"_qs << text << 14.0 << 14.0 + 264.3
+                                            << 148.9 << 148.9 + 16.1 << 16.0 << 32.0;
+        // Protocol: the mix names end before the supplier box (96.6 mm, band from 10 mm).
+        QTest::newRow(("protocol naz_dru, " + t).constData()) << u"protocol"_qs << u"naz_dru"_qs << text << 10.0 + 21.4
+                                                << 10.0 + 96.6 << 0.0 << 0.0 << 6.5 << 10.0;
+        QTest::newRow(("protocol popis, " + t).constData()) << u"protocol"_qs << u"popis"_qs << text << 10.0 + 21.4
+                                              << 10.0 + 96.6 << 0.0 << 0.0 << 6.5 << 10.0;
+        // Supplier values stay inside the box.
+        QTest::newRow(("protocol firm, " + t).constData()) << u"protocol"_qs << u"Editnazev_Text"_qs << text << 10.0 + 115.4
+                                             << 10.0 + 96.6 + 88.9 << 0.0 << 0.0 << 6.5 << 10.0;
+    }
+}
+
+void TestPrinting::longTextsStayInTheirRoom()
+{
+    QFETCH(QString, report);
+    QFETCH(QString, item);
+    QFETCH(QString, text);
+    QFETCH(double, left);
+    QFETCH(double, right);
+    QFETCH(double, top);
+    QFETCH(double, bottom);
+    QFETCH(double, floor);
+    QFETCH(double, nominal);
+    QCOMPARE(text.size(), 40);
+
+    LaidOutReport laid;
+    if (report == u"sample") {
+        ReportRow row = labelRow(QStringLiteral("551240012"));
+        row.insert(item, text);
+        laid = sampleLabelReport(sampleLabelSheetRows(1, 1, row), {}).layout();
+    } else if (report == u"pallet") {
+        ReportRow row = palletRow(QStringLiteral("551240012"));
+        row.insert(item, text);
+        laid = palletLabelReport({row}).layout();
+    } else {
+        ReportRows rows = documentRows(1);
+        CompanyData company;
+        if (item.startsWith(u"Edit"))
+            company.nazev = text;
+        else
+            rows[0].insert(item, text);
+        laid = mixingProtocolReport(rows, [company] { return company; }, fixedOptions()).layout();
+    }
+    QVERIFY(!laid.pages.isEmpty());
+    const DrawItem *drawn = laid.pages.first().find(item);
+    QVERIFY(drawn);
+    const QRectF rect = drawn->rect;
+    const QString where = QStringLiteral("%1: %2..%3 × %4..%5 at %6 pt")
+                              .arg(drawn->text)
+                              .arg(rect.left())
+                              .arg(rect.right())
+                              .arg(rect.top())
+                              .arg(rect.bottom())
+                              .arg(drawn->font.pointSize);
+    QVERIFY2(drawn->font.pointSize >= floor, qPrintable(where));
+    QVERIFY2(rect.left() >= left - 0.01, qPrintable(where));
+    // What is drawn, measured line by line, ends inside the room.
+    const QStringList lines = drawn->text.split(QLatin1Char('\n'));
+    for (const QString &line : lines) {
+        const double width = textWidthMm(line, drawn->font);
+        double lineLeft = rect.left();
+        if (drawn->alignment == HAlign::Center)
+            lineLeft = rect.center().x() - width / 2;
+        else if (drawn->alignment == HAlign::Right)
+            lineLeft = rect.right() - width;
+        QVERIFY2(lineLeft >= left - 0.01 && lineLeft + width <= right + 0.01, qPrintable(where + u" / "_qs + line));
+    }
+    if (bottom > 0)
+        QVERIFY2(rect.top() >= top - 0.01 && rect.top() + lines.size() * lineHeightMm(drawn->font) <= bottom + 0.01,
+                 qPrintable(where));
+    else
+        QCOMPARE(lines.size(), 1);
+    // No other item of the page is overlapped, except the band's own frames.
+    for (const DrawItem &other : laid.pages.first().items) {
+        if (&other == drawn || other.kind == ReportItem::Kind::Line || other.name == drawn->name)
+            continue;
+        if (other.kind == ReportItem::Kind::Rectangle && other.rect.contains(rect))
+            continue;
+        if (other.kind == ReportItem::Kind::Text && other.band != drawn->band)
+            continue;
+        QRectF ink = rect;
+        ink.setWidth(std::min(rect.width(), right - rect.left()));
+        QVERIFY2(!ink.intersects(other.rect), qPrintable(where + u" overlaps "_qs + other.name));
+    }
+    // Drawn at screen resolution (the preview and the PDF pages), its ink stays in the room too.
+    LaidOutReport hidden = laid;
+    for (DrawItem &other : hidden.pages.first().items)
+        if (other.name == drawn->name && other.band == drawn->band)
+            other.font.color = Qt::transparent;
+    const QImage withText = renderPage(laid, 0);
+    const QImage without = renderPage(hidden, 0);
+    const double px = kScreenDpi / kMmPerInch;
+    int inkLeft = withText.width(), inkRight = -1, inkTop = withText.height(), inkBottom = -1;
+    for (int y = 0; y < withText.height(); ++y)
+        for (int x = 0; x < withText.width(); ++x)
+            if (withText.pixel(x, y) != without.pixel(x, y)) {
+                inkLeft = std::min(inkLeft, x);
+                inkRight = std::max(inkRight, x);
+                inkTop = std::min(inkTop, y);
+                inkBottom = std::max(inkBottom, y);
+            }
+    QVERIFY2(inkRight >= 0, "the item draws nothing");
+    // Not even touching: half a millimetre stays free before the neighbour.
+    QVERIFY2(inkLeft >= std::floor(left * px) - 1 && inkRight < (right - 0.5) * px,
+             qPrintable(where + QStringLiteral(" / ink %1..%2 px").arg(inkLeft).arg(inkRight)));
+    if (bottom > 0)
+        QVERIFY2(inkBottom <= std::ceil(bottom * px), qPrintable(where + QStringLiteral(" / ink bottom %1").arg(inkBottom)));
+
+    // Unchanged only when it fits as laid out; otherwise it gave way, smaller or cut with "…".
+    FontSpec atNominal = drawn->font;
+    atNominal.pointSize = nominal;
+    if (bottom <= 0 && textWidthMm(text, atNominal) > right - rect.left())
+        QVERIFY2(drawn->font.pointSize < nominal || drawn->text.endsWith(QChar(0x2026)), qPrintable(where));
+    if (drawn->font.pointSize == nominal)
+        QCOMPARE(drawn->text, text);
+    QVERIFY(text != QString(40, QLatin1Char('W')) || drawn->font.pointSize < nominal);
 }
 
 void TestPrinting::numberFormats_data()

@@ -564,6 +564,7 @@ void TestLineEditor::removingTheOnlyLine()
     QCOMPARE(rig.rec->shown.at(0).text, u"Opravdu zrušit řádek ?"_s);
     QCOMPARE(rig.rec->shown.at(0).buttons, 2);
     QCOMPARE(rig.rec->shown.at(0).firstButton, u"Zrušit"_s);
+    QCOMPARE(rig.rec->shown.at(0).secondButton, u"Zpět"_s);
     QCOMPARE(rig.lines().size(), 0);
     QCOMPARE(num(rig.header(), "nc"), 0.0);
     QCOMPARE(num(rig.header(), "mnozstvi"), 0.0);

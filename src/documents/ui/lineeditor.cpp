@@ -576,7 +576,7 @@ void LineEditor::removeCurrent()
 {
     if (m_editing || !tablesOpen())
         return;
-    const int answer = messages::show(linerules::removeQuestion(), MessageIcon::Question, 2, u"Zrušit"_s);
+    const int answer = messages::show(linerules::removeQuestion(), MessageIcon::Question, 2, u"Zrušit"_s, u"Zpět"_s);
     linerules::RemoveResult result;
     try {
         result

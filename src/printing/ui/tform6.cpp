@@ -311,7 +311,12 @@ void TForm6::print()
     printer.setFullPage(true);
     printer.setDocName(m_documentNumber + reportFileSuffix(m_kind));
     Report report = m_report;
-    report.copies = ui->suiSpinEdit1->value();
+    const int copies = ui->suiSpinEdit1->value();
+    // One job with the copy count where the print system makes the copies (a CUPS queue: the
+    // job carries copies=N and the printer collates); otherwise every copy is painted.
+    printer.setCopyCount(copies);
+    printer.setCollateCopies(true);
+    report.copies = printer.supportsMultipleCopies() ? 1 : copies;
     bool printed = false;
     {
         BusyCursor busy;
