@@ -1172,7 +1172,7 @@ void TestMainWindow::listRowVisibleWhileEditing()
     c.execute(QStringLiteral("DELETE FROM pelmixi WHERE stredisko = '555'"));
     QStringList rows;
     for (int i = 1; i <= 80; ++i)
-        rows << QStringLiteral("('26555%1', '555', '5526%1', '5526%1', '150001', 'KS pro nosnice N1', 10, 1, "
+        rows << QStringLiteral("('26555%1', '555', '5555%1', '5555%1', '150001', 'KS pro nosnice N1', 10, 1, "
                                "'2026-02-01', '1', '2026')")
                     .arg(i, 5, 10, QLatin1Char('0'));
     c.execute(QStringLiteral("INSERT INTO pelmixi (cislodokla, stredisko, partie, partiecela, nomenkla, nazevosiva, "
@@ -1253,10 +1253,10 @@ void TestMainWindow::killedEditingOfferedBack_data()
                                             << QStringLiteral("(nový, partie 552699901, 3 řádky)") << 3;
     QTest::newRow("new document, discarded") << QStringLiteral("new") << 2 << false
                                              << QStringLiteral("(nový, partie 552699901, 3 řádky)") << 3;
-    QTest::newRow("correction, restored") << QStringLiteral("2601010003") << 1 << false
-                                          << QStringLiteral("(číslo 2601010003, partie 552600003, 9 řádků)") << 9;
-    QTest::newRow("correction posted meanwhile") << QStringLiteral("2601010003") << 1 << true
-                                                 << QStringLiteral("(číslo 2601010003, partie 552600003, 9 řádků)") << 9;
+    QTest::newRow("correction, restored") << QStringLiteral("2601010004") << 1 << false
+                                          << QStringLiteral("(číslo 2601010004, partie 552600004, 9 řádků)") << 9;
+    QTest::newRow("correction posted meanwhile") << QStringLiteral("2601010004") << 1 << true
+                                                 << QStringLiteral("(číslo 2601010004, partie 552600004, 9 řádků)") << 9;
 }
 
 void TestMainWindow::killedEditingOfferedBack()
@@ -1286,11 +1286,17 @@ void TestMainWindow::killedEditingOfferedBack()
     QVERIFY(editing.waitForFinished());
     QCOMPARE(editing.exitStatus(), QProcess::CrashExit);
     QVERIFY(QFile::exists(markFile()));
+    // Another workstation's accounting posts the document meanwhile (put back afterwards).
+    const QString postingDate = Connection(testsupport::serverParams(database))
+                                    .scalar(QStringLiteral("select ifnull(date_format(datumzauct, '%Y-%m-%d'), '') "
+                                                           "from pelmixi where cislodokla = '2601010004' and smes = '1'"))
+                                    .toString();
     if (postedMeanwhile)
-        execute(QStringLiteral("UPDATE pelmixi SET datumzauct = '2026-12-01' WHERE cislodokla = '2601010003'"));
-    const auto restorePosting = qScopeGuard([postedMeanwhile] {
+        execute(QStringLiteral("UPDATE pelmixi SET datumzauct = '2026-12-01' WHERE cislodokla = '2601010004'"));
+    const auto restorePosting = qScopeGuard([postedMeanwhile, postingDate] {
         if (postedMeanwhile)
-            execute(QStringLiteral("UPDATE pelmixi SET datumzauct = NULL WHERE cislodokla = '2601010003'"));
+            execute(QStringLiteral("UPDATE pelmixi SET datumzauct = %1 WHERE cislodokla = '2601010004'")
+                        .arg(postingDate.isEmpty() ? QStringLiteral("NULL") : QLatin1Char('\'') + postingDate + QLatin1Char('\'')));
     });
 
     TForm1 w(modul());
@@ -1335,13 +1341,15 @@ void TestMainWindow::killedEditingOfferedBack()
     } else {
         QCOMPARE(editor->state().mode, QStringLiteral("O"));
         QCOMPARE(editor->state().documentNumber, what);
-        QCOMPARE(editor->state().loadedPartiecela, QStringLiteral("552600003"));
+        QCOMPARE(editor->state().loadedPartiecela, QStringLiteral("552600004"));
         QCOMPARE(t.stored.recordCount(), 9);
         QVERIFY(t.lines.locate(QStringLiteral("mnozstvi"), 612.5));
         QCOMPARE(w.currentDocumentNumber(), what);
         const bool postedMessage = rec.texts().contains(QStringLiteral("Nelze opravit! Doklad je již zaúčtován."));
         QCOMPARE(postedMessage, postedMeanwhile);
-        QCOMPARE(editor->state().correctionState == 9, postedMeanwhile);
+        // The mix batch is on a later, unposted delivery note: locked code, saving allowed; posted
+        // meanwhile: saving refused.
+        QCOMPARE(editor->state().correctionState, postedMeanwhile ? 9 : 1);
         QCOMPARE(w.findChild<QPushButton *>(QStringLiteral("suiButton15"))->isEnabled(), !postedMeanwhile);
     }
     // The restored document is marked again until it returns to the list.

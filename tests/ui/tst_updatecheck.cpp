@@ -397,7 +397,7 @@ void TestUpdateCheck::exchangeWithServer()
     QFETCH(char, result);
     const QDateTime built(QDate(2020, 3, 7), QTime(9, 5, 0));
     const QString remote = stampOf(built.addSecs(secondsNewer));
-    writeFile(served(u"setuppel.ver"_s), versionFile(remote));
+    writeFile(served(u"setuppel.ver"_s), versionFile(remote, digestOf(StandInInstaller)));
     writeFile(served(u"setuppel.exe"_s), StandInInstaller);
     writeFile(local(u"setuppel.exe"_s), "older copy");
 
@@ -405,7 +405,7 @@ void TestUpdateCheck::exchangeWithServer()
     QVERIFY2(x.result == result, qPrintable(x.detail));
     QCOMPARE(x.remoteStamp, remote);
     QCOMPARE(x.localStamp, u"2020-03-07 09:05:00"_s);
-    QCOMPARE(readFile(local(u"setuppel.ver"_s)), versionFile(remote));
+    QCOMPARE(readFile(local(u"setuppel.ver"_s)), versionFile(remote, digestOf(StandInInstaller)));
     QCOMPARE(QString::fromLatin1(readFile(local(u"verze.log"_s))),
              u"Verze programu: 2020-03-07 09:05:00\r\nVerze internet: "_s + remote + u"\r\n"_s);
     if (result == Newer) {
@@ -489,7 +489,8 @@ void TestUpdateCheck::unreachableServer()
         s.port = u"ftp"_s;
     if (what != u"missing"_s)
         writeFile(served(u"setuppel.ver"_s), what == u"one line"_s ? QByteArray("pelmixi\t1\t2030-01-01 00:00:00\r\n")
-                                                                      : versionFile(stampOf(built.addSecs(1))));
+                                                                      : versionFile(stampOf(built.addSecs(1)),
+                                                                                    digestOf(StandInInstaller)));
     if (what != u"no installer"_s)
         writeFile(served(u"setuppel.exe"_s), StandInInstaller);
 
