@@ -1314,6 +1314,15 @@ void TestMainWindow::killedEditingOfferedBack()
     QVERIFY2(question.text.contains(summary), qPrintable(question.text));
     QVERIFY(question.text.contains(QDate::currentDate().toString(QStringLiteral("d.M.yyyy"))));
 
+    if (const QString shots = qEnvironmentVariable("PELMIXI_SHOTS"); !shots.isEmpty()) {
+        // The question as the operator sees it, in the program's own message dialog.
+        onWindow(QStringLiteral("messageDialog"), [shots, what](QWidget *dialog) {
+            dialog->grab().save(shots + QStringLiteral("/left-behind-question-%1.png").arg(what));
+            clickButton(dialog, QStringLiteral("Ano"));
+        });
+        MessageDialogPort(&w).show(question);
+    }
+
     auto *editor = w.findChild<DocumentEditor *>(QStringLiteral("DocumentEditor"));
     if (answer != 1) {
         QVERIFY(!editor->isOpen());
@@ -1352,6 +1361,8 @@ void TestMainWindow::killedEditingOfferedBack()
         QCOMPARE(editor->state().correctionState, postedMeanwhile ? 9 : 1);
         QCOMPARE(w.findChild<QPushButton *>(QStringLiteral("suiButton15"))->isEnabled(), !postedMeanwhile);
     }
+    if (const QString shots = qEnvironmentVariable("PELMIXI_SHOTS"); !shots.isEmpty())
+        QVERIFY(w.grab().save(shots + QStringLiteral("/left-behind-restored-%1.png").arg(what)));
     // The restored document is marked again until it returns to the list.
     QVERIFY(QFile::exists(markFile()));
     w.returnToList();
