@@ -89,6 +89,13 @@ TForm1::TForm1(StartOptions options, QWidget *parent)
     m_storage.addItemIndex(ui->suiComboBoxRok);
     m_storage.addChecked(ui->Zobrazovatdkydokladu1);
 
+    // The shortcuts belong to the window itself as well as to its menus: they work whenever the
+    // window is active, whatever became of a menu or of the widget that had the focus.
+    for (QAction *action : findChildren<QAction *>()) {
+        if (!action->shortcut().isEmpty())
+            addAction(action);
+    }
+
     qApp->installEventFilter(this);
 }
 
@@ -172,7 +179,13 @@ void TForm1::setupGrids()
 
     connect(ui->suiDBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         [this](const QModelIndex &current, const QModelIndex &previous) {
-            if (!m_selecting && current.row() != previous.row())
+            if (m_selecting || current.row() == previous.row())
+                return;
+            // While a document is edited the panel keeps the height the operator left it at:
+            // opening it here would push the editor's own lines out of sight.
+            if (m_editing)
+                refreshLinesContent();
+            else
                 refreshLines();
         });
     connect(ui->suiDBGrid1, &QTableView::doubleClicked, this, [this] { onOpravit(); });
@@ -428,10 +441,13 @@ bool TForm1::ensureSuiteSettings()
 
 void TForm1::scheduleSplashClose()
 {
-    if (!m_splash)
+    if (!m_splash) {
+        offerLeftBehind();
         return;
+    }
     if (!m_options.firstArgument.isEmpty()) {
         closeSplash();
+        offerLeftBehind();
         return;
     }
     // One second after the list, then in steps of 100 ms until the minimum time has passed.
@@ -442,9 +458,26 @@ void TForm1::scheduleSplashClose()
         if (m_startTime.elapsed() >= m_options.splashMinimumMs) {
             m_splashTimer.stop();
             closeSplash();
+            offerLeftBehind();
         }
     });
     m_splashTimer.start();
+}
+
+// Once the window is up and the splash gone: a document left in the working tables by an editing
+// that never returned to the list is offered back.
+void TForm1::offerLeftBehind()
+{
+    if (m_leftBehindOffered || m_closed || m_editing)
+        return;
+    m_leftBehindOffered = true;
+    if (!hooks.offerLeftBehind)
+        return;
+    try {
+        hooks.offerLeftBehind();
+    } catch (const std::exception &e) {
+        reportError(e);
+    }
 }
 
 void TForm1::closeSplash()
@@ -555,6 +588,14 @@ void TForm1::refreshLines()
         return;
     }
     setLinesPanelHeight(LinesPanelOpenHeight);
+    refreshLinesContent();
+}
+
+void TForm1::refreshLinesContent()
+{
+    m_linesModel->clear();
+    if (m_searchRunning || !showLines())
+        return;
     const int row = ui->suiDBGrid1->currentIndex().row();
     if (row < 0 || row >= m_listModel->rowCount())
         return;
@@ -696,6 +737,17 @@ void TForm1::setListSectionHeight(int height)
     QSplitter *splitter = ui->OvcSplitter1;
     const int available = qMax(height, splitter->height() - splitter->handleWidth());
     splitter->setSizes({ height, available - height });
+    showCurrentListRow();
+}
+
+void TForm1::showCurrentListRow()
+{
+    const QModelIndex current = ui->suiDBGrid1->currentIndex();
+    if (!current.isValid())
+        return;
+    // The row is scrolled to by the layout the grid has now; a layout still pending (the window
+    // being shown or resized) scrolls again when the viewport gets its size (eventFilter).
+    ui->suiDBGrid1->scrollTo(m_listModel->index(current.row(), current.column()), QAbstractItemView::EnsureVisible);
 }
 
 SideChannel *TForm1::stockCardChannel() const
@@ -794,6 +846,28 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    // A window of this one that closes (a preview, a dialog, the busy window) hands the activation
+    // back, so the keyboard and the shortcuts reach this window again even where no window
+    // manager does it.
+    if (event->type() == QEvent::Hide && watched->isWidgetType() && static_cast<QWidget *>(watched)->isWindow()
+        && watched != this) {
+        bool ours = false;
+        for (QWidget *p = static_cast<QWidget *>(watched)->parentWidget(); p && !ours; p = p->parentWidget())
+            ours = p == this;
+        if (ours)
+            QTimer::singleShot(0, this, [this] {
+                QWidget *active = QApplication::activeWindow();
+                if (isVisible() && !m_closed && (!active || !active->isVisible()) && !QApplication::activeModalWidget()
+                    && !QApplication::activePopupWidget())
+                    activateWindow();
+            });
+    }
+    // While a document is edited, the short list keeps that document's row in sight.
+    if (event->type() == QEvent::Resize && m_editing && watched == ui->suiDBGrid1->viewport())
+        QTimer::singleShot(0, this, [this] {
+            if (m_editing)
+                showCurrentListRow();
+        });
     // Enter moves to the next control as Tab does, anywhere in this window.
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto *key = static_cast<QKeyEvent *>(event);

@@ -58,6 +58,8 @@ public:
         std::function<void()> newDocument; // "Nový doklad", once the suite settings are known
         std::function<void()> openDocument; // "Opravit" and the list's double-click, likewise
         std::function<void()> leaveEditor; // first step of the return to the list
+        // After the start-up, once: a document left in the working tables is offered back.
+        std::function<void()> offerLeftBehind;
         std::function<void()> printDocument; // "Tisk dokladu"
         std::function<void()> printProtocol; // "Tisk míchacího protokolu"
         std::function<void()> printSampleLabel; // "Tisk štítku na vzorek"
@@ -154,7 +156,10 @@ private:
     void ensureSession();
     void scheduleSplashClose();
     void closeSplash();
+    void offerLeftBehind();
     void applyColumnWidths(QTableView *grid, const QMap<QString, int> &kept);
+    void refreshLinesContent(); // the lines of the current row, the panel's height untouched
+    void showCurrentListRow();
     void selectFirstRow();
 
     std::unique_ptr<Ui::TForm1> ui;
@@ -189,5 +194,6 @@ private:
     bool m_editing = false;
     bool m_closed = false;
     bool m_deleteColumnSettings = false;
+    bool m_leftBehindOffered = false;
     int m_exitCode = 0;
 };

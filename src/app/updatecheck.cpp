@@ -1,6 +1,7 @@
-// The update server is a plain FTP endpoint of the suite. The exchange blocks the one user-interface
-// thread: every step gives up after 15 seconds without progress, so a silent server cannot hang
-// the program for longer.
+// The update server is a plain FTP endpoint of the suite. The transfers run on a worker thread
+// while the user-interface thread keeps its event loop (timers, painting) running; every step gives
+// up after 15 seconds without progress. An installer is started only when the version file names
+// its SHA-256 and the download matches it.
 #include "updatecheck.h"
 
 #include "cp1250.h"
@@ -15,9 +16,11 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 #include <curl/curl.h>
+#include <memory>
 
 namespace updatecheck {
 
@@ -68,6 +71,14 @@ QString executablePath()
     if (QCoreApplication::instance())
         return QCoreApplication::applicationFilePath();
     return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+}
+
+// libcurl's global set-up is not thread-safe: it runs once, on the first caller's thread, before
+// any transfer starts.
+bool curlInitialised()
+{
+    static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    return initialised;
 }
 
 QByteArray hostForUrl(const QString &host)
@@ -126,8 +137,7 @@ public:
         : m_server(server)
         , m_port(port)
     {
-        static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-        m_handle = initialised ? curl_easy_init() : nullptr;
+        m_handle = curlInitialised() ? curl_easy_init() : nullptr;
         m_user = server.user.toUtf8();
         m_password = server.password.toUtf8();
     }
@@ -140,6 +150,7 @@ public:
     FtpSession &operator=(const FtpSession &) = delete;
 
     QString lastError() const { return m_error; }
+    bool digestMismatch() const { return m_digestMismatch; }
 
     // Downloads fileName into targetPath through a temporary file; the target is replaced only
     // after a complete transfer and, with an expected digest, a matching one.
@@ -202,6 +213,7 @@ public:
         }
         if (!expectedDigest.isEmpty() && hash.result() != expectedDigest) {
             m_error = fileName + QStringLiteral(": SHA-256 does not match the version file");
+            m_digestMismatch = true;
             file.cancelWriting();
             return false;
         }
@@ -219,6 +231,7 @@ private:
     QByteArray m_password;
     CURL *m_handle = nullptr;
     QString m_error;
+    bool m_digestMismatch = false;
 };
 
 void writeReport(const QString &path, const QString &text)
@@ -325,9 +338,19 @@ Exchange exchange(const ServerSettings &server, const QString &targetDir, const 
     x.result = compareStamps(x.localStamp, x.remoteStamp);
     if (x.result != Newer)
         return x;
-    const QString installer = targetDir + QLatin1Char('/') + fromUtf16(InstallerFileName);
-    if (!session.download(fromUtf16(InstallerFileName), installer, -1, installerDigest(versionFile))) {
+    // Nothing unverified is fetched or started: the version file must name the installer's digest.
+    const QByteArray digest = installerDigest(versionFile);
+    if (digest.isEmpty()) {
         x.result = Failed;
+        x.unverified = Unverified::NoDigest;
+        x.detail = QStringLiteral("setuppel.ver names no SHA-256 of the installer");
+        return x;
+    }
+    const QString installer = targetDir + QLatin1Char('/') + fromUtf16(InstallerFileName);
+    if (!session.download(fromUtf16(InstallerFileName), installer, -1, digest)) {
+        x.result = Failed;
+        if (session.digestMismatch())
+            x.unverified = Unverified::DigestMismatch;
         x.detail = session.lastError();
         return x;
     }
@@ -336,10 +359,44 @@ Exchange exchange(const ServerSettings &server, const QString &targetDir, const 
     return x;
 }
 
+Exchange exchangeInBackground(const ServerSettings &server, const QString &targetDir,
+                              const QDateTime &executableModified)
+{
+    if (!QCoreApplication::instance())
+        return exchange(server, targetDir, executableModified);
+    curlInitialised();
+    Exchange x;
+    std::unique_ptr<QThread> worker(
+        QThread::create([&x, server, targetDir, executableModified] { x = exchange(server, targetDir, executableModified); }));
+    QEventLoop loop;
+    // Queued to this thread: a worker that ends before the loop runs still ends the loop.
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    worker->start();
+    // Timers and painting go on; keys and clicks wait until the check is over, as while it blocked.
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker->wait();
+    return x;
+}
+
+QString unverifiedMessage(Unverified reason)
+{
+    switch (reason) {
+    case Unverified::NoDigest:
+        return QStringLiteral("Novou verzi programu nelze ověřit: soubor verze neuvádí kontrolní součet SHA-256 "
+                              "instalačního programu.\nProgram nebude aktualizován.");
+    case Unverified::DigestMismatch:
+        return QStringLiteral("Novou verzi programu nelze ověřit: stažený instalační program neodpovídá kontrolnímu "
+                              "součtu SHA-256 ze souboru verze.\nProgram nebude aktualizován.");
+    case Unverified::No:
+        break;
+    }
+    return {};
+}
+
 bool startInstaller(const QString &installerPath, const QString &programDir, const QString &launcher)
 {
-    // The installer reads its target folder as the Windows builds did: /DIR="<folder>/".
-    QStringList arguments{QStringLiteral("/DIR=\"") + programDir + QStringLiteral("/\"")};
+    // One argument /DIR=<folder>/: the argument list reaches the installer as it is, so no quotes.
+    QStringList arguments{QStringLiteral("/DIR=") + programDir + QStringLiteral("/")};
     QString program = installerPath;
     QStringList launcherParts = QProcess::splitCommand(launcher);
     if (!launcherParts.isEmpty()) {
@@ -366,7 +423,7 @@ char run(const Hooks &hooks, Trigger trigger)
     QCoreApplication::processEvents();
 
     const QString programDir = paths::programDir();
-    const Exchange x = exchange(server, programDir, QFileInfo(executablePath()).lastModified());
+    const Exchange x = exchangeInBackground(server, programDir, QFileInfo(executablePath()).lastModified());
     if (!x.detail.isEmpty())
         qWarning("update check: %s", qPrintable(x.detail));
 
@@ -387,7 +444,10 @@ char run(const Hooks &hooks, Trigger trigger)
             hooks.endProgram();
         return Newer;
     case Failed:
-        messages::show(QStringLiteral("Chyba připojení."), MessageIcon::Stop);
+        if (x.unverified != Unverified::No)
+            messages::show(unverifiedMessage(x.unverified), MessageIcon::Stop);
+        else
+            messages::show(QStringLiteral("Chyba připojení."), MessageIcon::Stop);
         return Failed;
     default:
         if (splash) {

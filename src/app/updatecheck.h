@@ -56,22 +56,39 @@ QString reportText(const QString &local, const QString &remote);
 // remote text is greater, NotNewer otherwise (an empty remote stamp is never newer).
 char compareStamps(const QString &local, const QString &remote);
 
+// Why a newer installer was not accepted.
+enum class Unverified {
+    No,             // verified, or the exchange failed for another reason
+    NoDigest,       // the version file names no SHA-256: the installer is not even downloaded
+    DigestMismatch, // the download does not match the SHA-256 of the version file
+};
+
 struct Exchange {
     char result = NotNewer;
     QString localStamp;
     QString remoteStamp;
     QString installerPath; // set with Newer
     QString detail;        // why the exchange failed, for diagnostics
+    Unverified unverified = Unverified::No; // with Failed: the installer could not be verified
 };
 
 // Connects, changes to the update folder, downloads setuppel.ver into targetDir, writes verze.log
 // there and, when the server's build is newer, downloads setuppel.exe (under a temporary name,
-// renamed only after a complete and, where the version file gives a digest, verified transfer).
+// renamed only after a complete transfer that matches the SHA-256 the version file names; without
+// that digest it is not downloaded at all and the result is Failed).
 // Every operation gives up after 15 seconds without progress; TLS is used when the server offers
 // it. The connection is closed before returning.
 Exchange exchange(const ServerSettings &server, const QString &targetDir, const QDateTime &executableModified);
 
-// Starts the installer with the one argument /DIR="<programDir>/" without waiting; false when it
+// The same exchange on a worker thread while the calling (user-interface) thread runs its event
+// loop: timers fire and windows repaint, user input waits until the exchange is over.
+Exchange exchangeInBackground(const ServerSettings &server, const QString &targetDir,
+                              const QDateTime &executableModified);
+
+// The operator's message for an installer that could not be verified.
+QString unverifiedMessage(Unverified reason);
+
+// Starts the installer with the one argument /DIR=<programDir>/ (no quote characters) without waiting; false when it
 // could not be started.
 bool startInstaller(const QString &installerPath, const QString &programDir, const QString &launcher);
 

@@ -3,6 +3,7 @@
 // channels carry its pickers, and the lines under the list start the stock-card module.
 #include "connection.h"
 #include "editor.h"
+#include "messages.h"
 #include "lineeditor.h"
 #include "listtools.h"
 #include "pricelistpicker.h"
@@ -14,6 +15,7 @@
 #include "wiring.h"
 
 #include <QLayout>
+#include <memory>
 #include <QPointer>
 #include <QTableView>
 
@@ -129,6 +131,75 @@ void wireEditor(TForm1 &window)
         }
     };
     window.hooks.leaveEditor = [editor] { editor->leave(); };
+
+    // The working tables carry a mark while a document is open, so that a start after a crash
+    // finds the operator's unsaved document; a mark that cannot be written only loses that offer.
+    // Only the mark this program wrote is removed: another instance's stays.
+    auto marked = std::make_shared<bool>(false);
+    auto clearMark = [editor, marked] {
+        if (*marked)
+            opening::clearEditingMark(editor->tables());
+        *marked = false;
+    };
+    QObject::connect(editor, &DocumentEditor::opened, editor, [editor, &window, marked] {
+        try {
+            opening::markEditing(editor->tables(), editor->state(), window.costCentre());
+            *marked = true;
+        } catch (const WorkTableError &e) {
+            qWarning("%s", qPrintable(e.message()));
+        }
+    });
+    QObject::connect(editor, &DocumentEditor::left, editor, clearMark);
+    // Saved: nothing is left to offer back, even if the program dies before it is back in the list.
+    QObject::connect(editor, &DocumentEditor::saved, editor, clearMark);
+    // An orderly end of the program (the window closed while a document is open) throws the
+    // document away as the document's "Zpět" would; only a program that dies leaves its mark.
+    const QString markDir = editor->tables().header.directory();
+    QObject::connect(editor, &QObject::destroyed, [markDir, marked] {
+        if (*marked)
+            editmark::remove(markDir);
+    });
+
+    window.hooks.offerLeftBehind = [&window, editor, loadPriceList, marked] {
+        const std::optional<opening::LeftBehind> left = opening::findLeftBehind(editor->tables());
+        if (!left)
+            return;
+        Message question;
+        question.text = opening::leftBehindQuestion(*left);
+        question.buttons = 2;
+        question.firstButton = u"Ano"_s;
+        question.icon = MessageIcon::Question;
+        if (messages::show(question) != 1) {
+            opening::clearEditingMark(editor->tables());
+            return;
+        }
+        // Without the suite settings nothing opens; the document stays for the next start.
+        if (!window.ensureSuiteSettings())
+            return;
+        // From here the mark is this program's own.
+        *marked = true;
+        // The document goes on in the cost centre it was opened in.
+        if (!left->mark.stredisko.isEmpty() && left->mark.stredisko != window.costCentre()) {
+            window.setCostCentre(left->mark.stredisko);
+            window.returnToList();
+        }
+        if (left->mark.mode == u"O"_s)
+            selectDocument(window, left->mark.documentNumber);
+        loadPriceList();
+        window.setEditing(true);
+        switch (editor->restoreLeftBehind(environmentOf(window), left->mark)) {
+        case opening::Status::Opened:
+            break;
+        case opening::Status::NothingToOpen:
+            opening::clearEditingMark(editor->tables());
+            window.setEditing(false);
+            break;
+        case opening::Status::Failed:
+            opening::clearEditingMark(editor->tables());
+            window.returnToList();
+            break;
+        }
+    };
     window.hooks.showStockCard = [](const QVariantMap &line) { stockcard::showStockCard(line); };
     window.hooks.showBatchHistory = [](const QVariantMap &line) { stockcard::showBatchHistory(line); };
 }

@@ -168,9 +168,10 @@ void WorkTable::openHandle(const QString &path, bool create)
         throw WorkTableError(
             QStringLiteral("Pracovní tabulku %1 nelze otevřít: %2").arg(QDir::toNativeSeparators(path), detail));
     }
-    // A working copy is recreated on every opening: no journal on disk, no waiting for the disk,
-    // and the file locked for this connection alone.
-    exec(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE; PRAGMA journal_mode=MEMORY; PRAGMA synchronous=OFF;"
+    // The working copy must survive a killed program (it is offered back at the next start): a
+    // write-ahead log on disk keeps the file whole whenever the process dies, and every posted
+    // record is in it. The file is locked for this connection alone (no shared-memory index).
+    exec(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE; PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
                         " PRAGMA temp_store=MEMORY;"));
 }
 

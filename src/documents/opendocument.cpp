@@ -5,6 +5,7 @@
 #include "correctionguard.h"
 #include "cp1250.h"
 #include "displayformat.h"
+#include "folderlock.h"
 #include "messages.h"
 #include "sqltext.h"
 
@@ -203,6 +204,130 @@ Result openCorrection(Connection &connection, WorkingTables &tables, const ListR
         state.documentNumber = tables.header.asString(QStringLiteral("cislodokla"));
         state.packaging = readPackaging(connection, tables.header.asString(QStringLiteral("partiecela")),
                                         tables.header.asInteger(QStringLiteral("lomeni")), context.stredisko);
+        setHeaderDisplayFormats(tables.header);
+        return Result{Status::Opened, state};
+    });
+}
+
+void markEditing(const WorkingTables &tables, const EditorState &state, const QString &stredisko)
+{
+    editmark::Mark mark;
+    mark.mode = state.mode;
+    mark.documentNumber = state.mode == QLatin1String("O") ? state.documentNumber : QString();
+    mark.loadedPartiecela = state.loadedPartiecela;
+    mark.loadedLomeni = state.loadedLomeni;
+    mark.confirmed = state.confirmed;
+    mark.stredisko = stredisko;
+    mark.opened = QDateTime::currentDateTime();
+    editmark::write(tables.header.directory(), mark);
+}
+
+void clearEditingMark(const WorkingTables &tables)
+{
+    editmark::remove(tables.header.directory());
+}
+
+std::optional<LeftBehind> findLeftBehind(WorkingTables &tables)
+{
+    const QString dir = tables.header.directory();
+    const std::optional<editmark::Mark> mark = editmark::read(dir);
+    if (!mark)
+        return std::nullopt;
+    try {
+        folderlock::acquire(dir);
+    } catch (const WorkTableError &) {
+        return std::nullopt; // another instance works in this folder
+    }
+    std::optional<LeftBehind> left;
+    try {
+        tables.closeAll();
+        tables.header.open();
+        tables.lines.open();
+        if (tables.header.recordCount() == 1) {
+            tables.header.first();
+            LeftBehind l;
+            l.mark = *mark;
+            l.partie = tables.header.hasField(QStringLiteral("partie"))
+                           ? tables.header.asString(QStringLiteral("partie")).trimmed()
+                           : tables.header.asString(QStringLiteral("partiecela")).trimmed();
+            l.lineCount = tables.lines.recordCount();
+            l.changed = editmark::lastChange(dir);
+            left = l;
+        }
+    } catch (const WorkTableError &) {
+    }
+    tables.closeAll();
+    if (!left)
+        editmark::remove(dir);
+    folderlock::release(dir);
+    return left;
+}
+
+QString leftBehindQuestion(const LeftBehind &left)
+{
+    const QString document = left.mark.mode == QLatin1String("O")
+                                 ? QStringLiteral("číslo %1").arg(left.mark.documentNumber)
+                                 : QStringLiteral("nový");
+    const QString batch = left.partie.isEmpty() ? QStringLiteral("bez partie") : QStringLiteral("partie ") + left.partie;
+    const int n = left.lineCount;
+    const QString lines = QString::number(n) + (n == 1 ? QStringLiteral(" řádek")
+                                                : (n >= 2 && n <= 4) ? QStringLiteral(" řádky")
+                                                                     : QStringLiteral(" řádků"));
+    const QDateTime when = left.changed.isValid() ? left.changed : left.mark.opened;
+    return QStringLiteral("V pracovních tabulkách je rozpracovaný doklad (%1, %2, %3) z %4. Obnovit?")
+        .arg(document, batch, lines, when.toString(QStringLiteral("d.M.yyyy H:mm")));
+}
+
+Result restoreLeftBehind(Connection &connection, WorkingTables &tables, const editmark::Mark &mark,
+                         const Context &context)
+{
+    return guarded(tables, [&] {
+        tables.closeAll();
+        tables.header.open();
+        tables.lines.open();
+        tables.stored.open();
+        if (tables.header.recordCount() != 1)
+            throw WorkTableError(QStringLiteral("Pracovní tabulka %1 neobsahuje hlavičku dokladu.")
+                                     .arg(tables.header.name()));
+        tables.header.first();
+        tables.aggregate.create(tables.header.columns());
+
+        EditorState state;
+        state.mode = mark.mode;
+        state.confirmed = mark.confirmed;
+        if (mark.mode == QLatin1String("O")) {
+            const QString number = tables.header.asString(QStringLiteral("cislodokla")).trimmed();
+            // The guards of the opening, on the document and its batch as they are now.
+            const ResultSet mix = connection.query(mixRowQuery(number));
+            if (mix.isEmpty()) {
+                tables.closeAll();
+                messages::show(QStringLiteral("Doklad %1 v databázi není.").arg(number), MessageIcon::Stop);
+                return Result{Status::NothingToOpen, EditorState{}};
+            }
+            for (qsizetype r = 0; r < tables.stored.recordCount(); ++r) {
+                tables.stored.goTo(int(r));
+                if (tables.stored.asString(QStringLiteral("smes")).trimmed() == QLatin1String("1")) {
+                    state.loadedPartiecela = tables.stored.asString(QStringLiteral("partiecela"));
+                    state.loadedLomeni = tables.stored.asInteger(QStringLiteral("lomeni"));
+                }
+            }
+            correctionguard::Outcome guard = correctionguard::postingGuard(mix.value(0, QStringLiteral("datumzauct")));
+            for (const Message &m : std::as_const(guard.messages))
+                messages::show(m);
+            const double mixNc = mix.number(0, QStringLiteral("nc"));
+            const ResultSet history =
+                batchhistory::collect(connection, context.cisloPC, state.loadedPartiecela, state.loadedLomeni);
+            const qsizetype shown = guard.messages.size();
+            correctionguard::historyGuard(guard, mixNc, context.ksJaknc, history);
+            for (qsizetype i = shown; i < guard.messages.size(); ++i)
+                messages::show(guard.messages.at(i));
+            state.correctionState = guard.state;
+            state.documentNumber = number;
+            state.packaging = readPackaging(connection, tables.header.asString(QStringLiteral("partiecela")),
+                                            tables.header.asInteger(QStringLiteral("lomeni")), context.stredisko);
+        }
+        if (tables.stored.recordCount() > 0)
+            tables.stored.first();
         setHeaderDisplayFormats(tables.header);
         return Result{Status::Opened, state};
     });

@@ -7,8 +7,11 @@
 // returns to the list as the document's "Zpět" does.
 #pragma once
 
+#include "editmark.h"
 #include "savescript.h"
 #include "worktable.h"
+
+#include <optional>
 
 #include <QDate>
 #include <QString>
@@ -86,6 +89,35 @@ Result newDocument(Connection &connection, WorkingTables &tables, const Context 
 // Double-click on the list or "Opravit": the guards (messages shown as they are found), then the
 // stored rows into the working tables. Status::NothingToOpen for an empty cislodokla.
 Result openCorrection(Connection &connection, WorkingTables &tables, const ListRow &row, const Context &context);
+
+// --- a working copy left behind ----------------------------------------------------------
+// The editor marks the working tables while a document is open (editmark.h): written by both
+// openings, removed by the return to the list. A mark found at start is a document whose editing
+// ended without a return: the program, the session or the machine died.
+void markEditing(const WorkingTables &tables, const EditorState &state, const QString &stredisko);
+void clearEditingMark(const WorkingTables &tables);
+
+struct LeftBehind {
+    editmark::Mark mark;
+    QString partie;   // the header's mix batch as typed
+    int lineCount = 0;
+    QDateTime changed; // the working copy's last change
+};
+
+// The document left in the working tables, when there is a mark and this process can take the
+// data folder (another running instance that holds it keeps its document: nothing is offered).
+// A mark whose tables cannot be read is removed.
+std::optional<LeftBehind> findLeftBehind(WorkingTables &tables);
+
+// „V pracovních tabulkách je rozpracovaný doklad (…) z <datum čas>. Obnovit?“
+QString leftBehindQuestion(const LeftBehind &left);
+
+// Opens the editor on the working tables as they were left. A correction first runs the opening's
+// guards against the database again (their messages shown; a refused correction can be viewed,
+// not saved); a document no longer in the database is not restored (NothingToOpen after its
+// message). The loaded mix batch comes from the stored copy, the packaging from the card.
+Result restoreLeftBehind(Connection &connection, WorkingTables &tables, const editmark::Mark &mark,
+                         const Context &context);
 
 // The set-up both openings end with, as far as it concerns the tables: the display formats of
 // the header's nc, pc ("### ### ##0.00") and mnozstvi ("### ### ##0.####").

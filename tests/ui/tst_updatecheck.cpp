@@ -1,6 +1,9 @@
 // The update check against a real FTP server on loopback (pyftpdlib, started here): stamps,
-// verze.log, passive and active transfers, the installer download and its start, and the messages.
+// verze.log, passive and active transfers, the installer download, its verification and its
+// start, the messages, and the event loop that keeps running (busy window included) while a
+// silent server is waited for.
 #include "testsupport.h"
+#include "tpracuji.h"
 #include "updatecheck.h"
 
 #include <QCoreApplication>
@@ -9,8 +12,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QPointer>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -84,6 +90,50 @@ QByteArray readFile(const QString &path)
 // The stand-in installer: records its arguments and its working folder.
 const QByteArray StandInInstaller = "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" \"$(pwd)\" > installer-args.txt\n";
 
+QByteArray digestOf(const QByteArray &content)
+{
+    return QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex();
+}
+
+// A server that accepts connections and never says a word: a listening socket nobody accepts on
+// (the kernel completes the connection from its backlog).
+class SilentServer {
+public:
+    SilentServer()
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 && ::listen(m_fd, 8) == 0 &&
+            ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+            m_port = ntohs(address.sin_port);
+    }
+    ~SilentServer() { ::close(m_fd); }
+    SilentServer(const SilentServer &) = delete;
+    SilentServer &operator=(const SilentServer &) = delete;
+    int port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    int m_port = 0;
+};
+
+// Counts paint events of a widget.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 struct Recorded {
     QStringList calls;
     Hooks hooks(bool withSplash)
@@ -129,6 +179,10 @@ private slots:
 
     void checkFromMenu_data();
     void checkFromMenu();
+    void unverifiedInstallerIsNotStarted_data();
+    void unverifiedInstallerIsNotStarted();
+    void eventLoopRunsDuringTransfer_data();
+    void eventLoopRunsDuringTransfer();
     void noServerConfigured();
     void installerThatCannotStart();
 
@@ -343,7 +397,7 @@ void TestUpdateCheck::exchangeWithServer()
     QFETCH(char, result);
     const QDateTime built(QDate(2020, 3, 7), QTime(9, 5, 0));
     const QString remote = stampOf(built.addSecs(secondsNewer));
-    writeFile(served(u"setuppel.ver"_s), versionFile(remote));
+    writeFile(served(u"setuppel.ver"_s), versionFile(remote, digestOf(StandInInstaller)));
     writeFile(served(u"setuppel.exe"_s), StandInInstaller);
     writeFile(local(u"setuppel.exe"_s), "older copy");
 
@@ -351,7 +405,7 @@ void TestUpdateCheck::exchangeWithServer()
     QVERIFY2(x.result == result, qPrintable(x.detail));
     QCOMPARE(x.remoteStamp, remote);
     QCOMPARE(x.localStamp, u"2020-03-07 09:05:00"_s);
-    QCOMPARE(readFile(local(u"setuppel.ver"_s)), versionFile(remote));
+    QCOMPARE(readFile(local(u"setuppel.ver"_s)), versionFile(remote, digestOf(StandInInstaller)));
     QCOMPARE(QString::fromLatin1(readFile(local(u"verze.log"_s))),
              u"Verze programu: 2020-03-07 09:05:00\r\nVerze internet: "_s + remote + u"\r\n"_s);
     if (result == Newer) {
@@ -390,7 +444,8 @@ void TestUpdateCheck::installerVerification_data()
                                      << Newer;
     QTest::newRow("other digest") << QCryptographicHash::hash("something else", QCryptographicHash::Sha256).toHex()
                                   << Failed;
-    QTest::newRow("no digest") << QByteArray() << Newer;
+    // Without a digest to check it against, the installer is not downloaded at all.
+    QTest::newRow("no digest") << QByteArray() << Failed;
 }
 
 void TestUpdateCheck::installerVerification()
@@ -434,7 +489,8 @@ void TestUpdateCheck::unreachableServer()
         s.port = u"ftp"_s;
     if (what != u"missing"_s)
         writeFile(served(u"setuppel.ver"_s), what == u"one line"_s ? QByteArray("pelmixi\t1\t2030-01-01 00:00:00\r\n")
-                                                                      : versionFile(stampOf(built.addSecs(1))));
+                                                                      : versionFile(stampOf(built.addSecs(1)),
+                                                                                    digestOf(StandInInstaller)));
     if (what != u"no installer"_s)
         writeFile(served(u"setuppel.exe"_s), StandInInstaller);
 
@@ -480,7 +536,7 @@ void TestUpdateCheck::checkFromMenu()
     QFETCH(QString, message);
     configureSuite(passive);
     const QDateTime built = QFileInfo(QCoreApplication::applicationFilePath()).lastModified();
-    writeFile(served(u"setuppel.ver"_s), versionFile(stampOf(built.addSecs(secondsNewer))));
+    writeFile(served(u"setuppel.ver"_s), versionFile(stampOf(built.addSecs(secondsNewer)), digestOf(StandInInstaller)));
     writeFile(served(u"setuppel.exe"_s), StandInInstaller);
 
     Recorded recorded;
@@ -491,10 +547,11 @@ void TestUpdateCheck::checkFromMenu()
     if (!message.isEmpty())
         QCOMPARE(m_messages->shown.last().icon, MessageIcon::Information);
     if (result == Newer) {
-        // The installer was started in the program folder with the folder as its one argument.
+        // The installer was started in the program folder with the folder as its one argument,
+        // without quote characters.
         const QString args = local(u"installer-args.txt"_s);
         QTRY_VERIFY(QFileInfo(args).size() > 0);
-        QCOMPARE(QString::fromUtf8(readFile(args)), u"1\n/DIR=\""_s + m_installation->programDir() + u"/\"\n"_s +
+        QCOMPARE(QString::fromUtf8(readFile(args)), u"1\n/DIR="_s + m_installation->programDir() + u"/\n"_s +
                                                         QDir(m_installation->programDir()).canonicalPath() + u"\n"_s);
     } else {
         QVERIFY(!QFileInfo::exists(local(u"setuppel.exe"_s)));
@@ -528,9 +585,9 @@ void TestUpdateCheck::installerThatCannotStart()
     // launcher runs it.
     configureSuite();
     const QDateTime built = QFileInfo(QCoreApplication::applicationFilePath()).lastModified();
-    writeFile(served(u"setuppel.ver"_s), versionFile(stampOf(built.addSecs(60))));
     QByteArray withoutInterpreter = StandInInstaller;
     withoutInterpreter.remove(0, withoutInterpreter.indexOf('\n') + 1);
+    writeFile(served(u"setuppel.ver"_s), versionFile(stampOf(built.addSecs(60)), digestOf(withoutInterpreter)));
     writeFile(served(u"setuppel.exe"_s), withoutInterpreter);
 
     Recorded recorded;
@@ -546,8 +603,105 @@ void TestUpdateCheck::installerThatCannotStart()
     QVERIFY(recorded.calls.contains(u"end"_s));
     const QString args = local(u"installer-args.txt"_s);
     QTRY_VERIFY(QFileInfo(args).size() > 0);
-    QVERIFY(QString::fromUtf8(readFile(args)).startsWith(u"1\n/DIR=\""_s + m_installation->programDir() + u"/\"\n"_s));
+    QVERIFY(QString::fromUtf8(readFile(args)).startsWith(u"1\n/DIR="_s + m_installation->programDir() + u"/\n"_s));
 }
 
-QTEST_GUILESS_MAIN(TestUpdateCheck)
+void TestUpdateCheck::unverifiedInstallerIsNotStarted_data()
+{
+    QTest::addColumn<QByteArray>("digestHex");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("downloaded");
+    QTest::newRow("no digest") << QByteArray() << unverifiedMessage(Unverified::NoDigest) << false;
+    QTest::newRow("not a digest") << QByteArray("sha256-missing") << unverifiedMessage(Unverified::NoDigest) << false;
+    QTest::newRow("other digest") << digestOf("another installer") << unverifiedMessage(Unverified::DigestMismatch)
+                                  << true;
+}
+
+void TestUpdateCheck::unverifiedInstallerIsNotStarted()
+{
+    QFETCH(QByteArray, digestHex);
+    QFETCH(QString, message);
+    QFETCH(bool, downloaded);
+    configureSuite();
+    const QDateTime built = QFileInfo(QCoreApplication::applicationFilePath()).lastModified();
+    writeFile(served(u"setuppel.ver"_s), versionFile(stampOf(built.addSecs(60)), digestHex));
+    writeFile(served(u"setuppel.exe"_s), StandInInstaller);
+
+    Recorded recorded;
+    QCOMPARE(run(recorded.hooks(false), Trigger::Menu), Failed);
+    QVERIFY(!recorded.calls.contains(u"end"_s));
+    QCOMPARE(m_messages->texts(), QStringList{message});
+    QVERIFY(message.contains(u"nelze ověřit"_s));
+    QCOMPARE(m_messages->shown.last().icon, MessageIcon::Stop);
+    QCOMPARE(serverLog().contains(u"<- RETR setuppel.exe"_s), downloaded);
+    // Nothing runnable is left behind, and the stand-in never ran.
+    QVERIFY(!QFileInfo::exists(local(u"setuppel.exe"_s)));
+    QVERIFY(!QFileInfo::exists(local(u"installer-args.txt"_s)));
+}
+
+void TestUpdateCheck::eventLoopRunsDuringTransfer_data()
+{
+    QTest::addColumn<bool>("silent");
+    QTest::newRow("silent server") << true;
+    QTest::newRow("real server") << false;
+}
+
+void TestUpdateCheck::eventLoopRunsDuringTransfer()
+{
+    QFETCH(bool, silent);
+    configureSuite();
+    SilentServer quiet;
+    if (silent) {
+        QVERIFY(quiet.port() > 0);
+        m_installation->writeSuiteIni(u"LogON"_s, u"_FTPport"_s, QString::number(quiet.port()));
+    }
+    const QDateTime built = QFileInfo(QCoreApplication::applicationFilePath()).lastModified();
+    writeFile(served(u"setuppel.ver"_s), versionFile(stampOf(built), digestOf(StandInInstaller)));
+
+    // The real busy window, as the main window shows it, with its bar's paints counted.
+    QWidget mainWindow;
+    mainWindow.resize(800, 600);
+    mainWindow.show();
+    QPointer<Tpracuji> busy;
+    PaintCounter counter;
+    int barAtShow = 0;
+    QSet<int> barPositions;
+    Hooks hooks;
+    hooks.showBusy = [&](const QString &text) {
+        busy = new Tpracuji(&mainWindow);
+        busy->setText(text);
+        busy->findChild<QWidget *>(u"waitBar"_s)->installEventFilter(&counter);
+        busy->showInFront();
+        barAtShow = counter.paints;
+    };
+    hooks.closeBusy = [&] {
+        if (busy)
+            busy->close();
+    };
+    // A timer of the user-interface thread, as the bar's own: it must keep firing during the transfer.
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        ++ticks;
+        if (busy)
+            barPositions.insert(busy->findChild<WaitBar *>()->blockPosition());
+        if (const QString shots = qEnvironmentVariable("PELMIXI_SHOTS"); busy && !shots.isEmpty() && ticks % 40 == 0)
+            busy->grab().save(shots + u"/busy-update-check-%1.png"_s.arg(ticks / 40));
+    });
+    timer.start(50);
+
+    const char result = run(hooks, Trigger::Menu);
+    timer.stop();
+    QCOMPARE(result, silent ? Failed : NotNewer);
+    QCOMPARE(m_messages->texts(), QStringList{silent ? u"Chyba připojení."_s : u"Není nová verze."_s});
+    QVERIFY(!busy || !busy->isVisible());
+    if (silent) {
+        // Fifteen seconds of waiting: the timer fired, the bar moved and was painted again and again.
+        QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks)));
+        QVERIFY2(barPositions.size() >= 10, qPrintable(QString::number(barPositions.size())));
+        QVERIFY2(counter.paints - barAtShow >= 10, qPrintable(QString::number(counter.paints - barAtShow)));
+    }
+}
+
+QTEST_MAIN(TestUpdateCheck)
 #include "tst_updatecheck.moc"

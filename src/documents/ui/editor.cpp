@@ -239,6 +239,15 @@ opening::Status DocumentEditor::openCorrection(const Environment &environment, c
     return finishOpening(result);
 }
 
+opening::Status DocumentEditor::restoreLeftBehind(const Environment &environment, const editmark::Mark &mark)
+{
+    m_env = environment;
+    if (m_lineEditor->isEditing())
+        m_lineEditor->cancelEdit();
+    const opening::Context context { m_env.stredisko, m_env.cisloPC, m_env.ksJaknc, m_env.today };
+    return finishOpening(opening::restoreLeftBehind(m_connection, m_tables, mark, context));
+}
+
 opening::Status DocumentEditor::finishOpening(const opening::Result &result)
 {
     if (result.status != opening::Status::Opened) {

@@ -91,6 +91,8 @@ public:
     // list as it is.
     opening::Status newDocument(const Environment &environment);
     opening::Status openCorrection(const Environment &environment, const opening::ListRow &row);
+    // The document a killed program left in the working tables, as it was (opendocument.h).
+    opening::Status restoreLeftBehind(const Environment &environment, const editmark::Mark &mark);
 
     // The editor's part of the return to the list: the line edit dropped, the side channels back,
     // the working tables closed, correction state 0 with "Zapsat" enabled, "Partie" editable,
