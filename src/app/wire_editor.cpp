@@ -168,6 +168,7 @@ void wireEditor(TForm1 &window)
         question.text = opening::leftBehindQuestion(*left);
         question.buttons = 2;
         question.firstButton = u"Ano"_s;
+        question.secondButton = u"Ne"_s;
         question.icon = MessageIcon::Question;
         if (messages::show(question) != 1) {
             opening::clearEditingMark(editor->tables());

@@ -1459,6 +1459,8 @@ void TestMainWindow::killedEditingOfferedBack()
     const Message question = rec.shown.first();
     QCOMPARE(question.buttons, 2);
     QCOMPARE(question.icon, MessageIcon::Question);
+    QCOMPARE(question.firstButton, QStringLiteral("Ano"));
+    QCOMPARE(question.secondButton, QStringLiteral("Ne"));
     const QRegularExpression shape(QStringLiteral("^V pracovních tabulkách je rozpracovaný doklad \\(.*\\) z "
                                                   "\\d{1,2}\\.\\d{1,2}\\.\\d{4} \\d{1,2}:\\d{2}\\. Obnovit\\?$"));
     QVERIFY2(shape.match(question.text).hasMatch(), qPrintable(question.text));
