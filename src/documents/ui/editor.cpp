@@ -15,6 +15,9 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QSignalBlocker>
 #include <QHeaderView>
 #include <QTableView>
 
@@ -424,10 +427,12 @@ void DocumentEditor::fillMixBatch()
 {
     try {
         const headerchecks::BatchCodeCheck check
-            = headerchecks::checkBatchCode(m_tables.header.record(), headerchecks::mixPrefix(m_connection));
+            = headerchecks::checkChangedBatchCode(m_tables.header.record(), headerchecks::mixPrefix(m_connection));
         if (check.ok && check.filled) {
             storeHeader({ { u"partiecela"_s, check.header.value(u"partiecela"_s) },
                 { u"podnik"_s, check.header.value(u"podnik"_s) }, { u"lomeni"_s, check.header.value(u"lomeni"_s) } });
+        } else if (check.cleared) {
+            storeHeader({ { u"partiecela"_s, QString() } });
         }
     } catch (const DbError &) {
         // The check on leaving the field and the save read the prefix again and report the error.
@@ -454,8 +459,87 @@ bool DocumentEditor::focusGoesToBack() const
     return QApplication::focusWidget() == ui->suiButtonZpet;
 }
 
+void DocumentEditor::showDateText(const QString &text)
+{
+    if (QLineEdit *edit = ui->DBDateEdit1->findChild<QLineEdit *>()) {
+        // The date edit must not read the half-typed text as sections while it is collected.
+        const QSignalBlocker blocker(edit);
+        edit->setText(text);
+        edit->setCursorPosition(int(text.size()));
+    }
+}
+
+bool DocumentEditor::typeIntoDate(QKeyEvent *key)
+{
+    const QString text = key->text();
+    const bool dateCharacter = text.size() == 1 && (text.at(0) == u'.' || (text.at(0) >= u'0' && text.at(0) <= u'9'))
+        && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (!m_typingDate) {
+        if (!dateCharacter || ui->DBDateEdit1->isReadOnly())
+            return false;
+        // Typing over a selection that starts at the day types the whole date.
+        const QLineEdit *edit = ui->DBDateEdit1->findChild<QLineEdit *>();
+        if (!edit || !edit->hasSelectedText() || edit->selectionStart() != 0)
+            return false;
+        m_typingDate = true;
+        m_typedDate.clear();
+    }
+    switch (key->key()) {
+    case Qt::Key_Backspace:
+        m_typedDate.chop(1);
+        showDateText(m_typedDate);
+        return true;
+    case Qt::Key_Escape:
+        m_typingDate = false;
+        m_typedDate.clear();
+        showDateText(ui->DBDateEdit1->date().toString(ui->DBDateEdit1->displayFormat()));
+        return true;
+    default:
+        break;
+    }
+    if (dateCharacter) {
+        if (m_typedDate.size() < 10)
+            m_typedDate += text;
+        showDateText(m_typedDate);
+        return true;
+    }
+    // Enter, Tab, an arrow...: the typed date is set first, then the key does what it does.
+    commitTypedDate();
+    return false;
+}
+
+void DocumentEditor::commitTypedDate()
+{
+    if (!m_typingDate)
+        return;
+    m_typingDate = false;
+    const QString typed = m_typedDate;
+    m_typedDate.clear();
+    const std::optional<QDate> date = headerchecks::parseTypedDate(typed, ui->DBDateEdit1->date());
+    if (date) {
+        ui->DBDateEdit1->setDate(*date);
+        showDateText(date->toString(ui->DBDateEdit1->displayFormat()));
+        return;
+    }
+    showDateText(ui->DBDateEdit1->date().toString(ui->DBDateEdit1->displayFormat()));
+    if (typed.isEmpty())
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, typed] {
+            messages::show(u"„%1“ není platné datum. Zadejte je jako 1.3.2015 nebo 01032015."_s.arg(typed),
+                MessageIcon::Stop, 1, u"Zpět"_s);
+            ui->DBDateEdit1->setFocus(Qt::OtherFocusReason);
+        },
+        Qt::QueuedConnection);
+}
+
 bool DocumentEditor::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == ui->DBDateEdit1 && event->type() == QEvent::KeyPress && m_open)
+        return typeIntoDate(static_cast<QKeyEvent *>(event)) || QWidget::eventFilter(watched, event);
+    if (watched == ui->DBDateEdit1 && event->type() == QEvent::FocusOut)
+        commitTypedDate();
     if (event->type() == QEvent::FocusOut && m_open) {
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
         // A message box or a menu taking the focus for a moment is no leaving of the field.
@@ -504,11 +588,13 @@ void DocumentEditor::checkBatchField()
     commitEdits();
     headerchecks::BatchCodeCheck check;
     try {
-        check = headerchecks::checkBatchCode(m_tables.header.record(), headerchecks::mixPrefix(m_connection));
+        check = headerchecks::checkChangedBatchCode(m_tables.header.record(), headerchecks::mixPrefix(m_connection));
     } catch (const DbError &e) {
         messages::standardError(e.message());
         return;
     }
+    if (check.cleared)
+        storeHeader({ { u"partiecela"_s, QString() } });
     if (!check.ok) {
         m_checking = true;
         messages::show(check.message, MessageIcon::Stop, 1, u"OK"_s);

@@ -29,6 +29,7 @@
 class Connection;
 class LineEditor;
 class PriceListPicker;
+class QKeyEvent;
 class QLineEdit;
 class QTableView;
 class TFnavrhKS;
@@ -142,6 +143,11 @@ private:
     void fillMixBatch();
     posting::SaveContext saveContext() const;
     bool focusGoesToBack() const;
+    // A whole date typed into "Datum" (the section editing of the date edit takes one part at a
+    // time): collected while typed, set when the field is left or Enter/Tab is pressed.
+    bool typeIntoDate(QKeyEvent *key);
+    void commitTypedDate();
+    void showDateText(const QString &text);
 
     std::unique_ptr<Ui::DocumentEditor> ui;
     Connection &m_connection;
@@ -154,6 +160,8 @@ private:
     bool m_checking = false;
     bool m_loadingDate = false;
     bool m_dateModified = false;
+    bool m_typingDate = false;
+    QString m_typedDate;
     double m_celkem = 0;
     QList<Binding> m_bindings;
     WorkTableModel *m_linesModel = nullptr;
