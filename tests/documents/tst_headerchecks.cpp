@@ -34,6 +34,8 @@ private slots:
     void changedBatchCodeFullCode();
     void unencodableText_data();
     void unencodableText();
+    void typedDate_data();
+    void typedDate();
     void nextBatchCode_data();
     void nextBatchCode();
     void maxPartieStatement();
@@ -233,6 +235,37 @@ void TestHeaderChecks::unencodableText()
     QCOMPARE(found->line, line);
     QCOMPARE(found->character, character);
     QVERIFY2(found->message.startsWith(u"Pole "_s + where), qPrintable(found->message));
+}
+
+void TestHeaderChecks::typedDate_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QDate>("expected"); // invalid: refused
+
+    QTest::newRow("with dots") << u"01.03.2015"_s << QDate(2015, 3, 1);
+    QTest::newRow("without leading zeros") << u"1.3.2015"_s << QDate(2015, 3, 1);
+    QTest::newRow("without dots") << u"01032015"_s << QDate(2015, 3, 1);
+    QTest::newRow("six digits") << u"010315"_s << QDate(2015, 3, 1);
+    QTest::newRow("two-digit year") << u"1.3.15"_s << QDate(2015, 3, 1);
+    QTest::newRow("trailing dot") << u"1.3.2015."_s << QDate(2015, 3, 1);
+    QTest::newRow("day and month keep the year") << u"15.4"_s << QDate(2026, 4, 15);
+    QTest::newRow("day keeps month and year") << u"9"_s << QDate(2026, 7, 9);
+    QTest::newRow("no 31st of February") << u"31.02.2026"_s << QDate();
+    QTest::newRow("month 13") << u"1.13.2026"_s << QDate();
+    QTest::newRow("three-digit year") << u"1.3.201"_s << QDate();
+    QTest::newRow("seven digits") << u"0103201"_s << QDate();
+    QTest::newRow("letters") << u"1.b.2015"_s << QDate();
+    QTest::newRow("empty") << QString() << QDate();
+}
+
+void TestHeaderChecks::typedDate()
+{
+    QFETCH(QString, typed);
+    QFETCH(QDate, expected);
+    const std::optional<QDate> date = headerchecks::parseTypedDate(typed, QDate(2026, 7, 20));
+    QCOMPARE(date.has_value(), expected.isValid());
+    if (date)
+        QCOMPARE(*date, expected);
 }
 
 // --- "<- partie" ---------------------------------------------------------------------------------
