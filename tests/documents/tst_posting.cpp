@@ -221,7 +221,7 @@ private:
                 if (client >= 0 && server >= 0)
                     m_pairs.append(Pair { client, server, !m_usedBreak });
                 m_usedBreak = true;
-                break; // the poll list no longer matches the pairs
+                continue; // the poll list no longer matches the pairs
             }
             for (qsizetype i = 0; i < m_pairs.size(); ++i) {
                 Pair &p = m_pairs[i];

@@ -475,11 +475,15 @@ bool DocumentEditor::typeIntoDate(QKeyEvent *key)
     const bool dateCharacter = text.size() == 1 && (text.at(0) == u'.' || (text.at(0) >= u'0' && text.at(0) <= u'9'))
         && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
     if (!m_typingDate) {
-        if (!dateCharacter || ui->DBDateEdit1->isReadOnly())
+        if (!dateCharacter || ui->DBDateEdit1->isReadOnly()) {
+            m_dateFresh = false;
             return false;
-        // Typing over a selection that starts at the day types the whole date.
+        }
+        // The first digit typed after entering the field, or typed over a selection from the
+        // day on, starts a whole date; after an arrow key the sections are edited one by one.
         const QLineEdit *edit = ui->DBDateEdit1->findChild<QLineEdit *>();
-        if (!edit || !edit->hasSelectedText() || edit->selectionStart() != 0)
+        const bool fromDay = edit && edit->hasSelectedText() && edit->selectionStart() == 0;
+        if (!m_dateFresh && !fromDay)
             return false;
         m_typingDate = true;
         m_typedDate.clear();
@@ -505,6 +509,7 @@ bool DocumentEditor::typeIntoDate(QKeyEvent *key)
     }
     // Enter, Tab, an arrow...: the typed date is set first, then the key does what it does.
     commitTypedDate();
+    m_dateFresh = false;
     return false;
 }
 
@@ -540,6 +545,8 @@ bool DocumentEditor::eventFilter(QObject *watched, QEvent *event)
         return typeIntoDate(static_cast<QKeyEvent *>(event)) || QWidget::eventFilter(watched, event);
     if (watched == ui->DBDateEdit1 && event->type() == QEvent::FocusOut)
         commitTypedDate();
+    if (watched == ui->DBDateEdit1 && event->type() == QEvent::FocusIn)
+        m_dateFresh = true;
     if (event->type() == QEvent::FocusOut && m_open) {
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
         // A message box or a menu taking the focus for a moment is no leaving of the field.

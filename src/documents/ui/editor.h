@@ -161,6 +161,7 @@ private:
     bool m_loadingDate = false;
     bool m_dateModified = false;
     bool m_typingDate = false;
+    bool m_dateFresh = false; // "Datum" has just got the focus: the first digit starts a whole date
     QString m_typedDate;
     double m_celkem = 0;
     QList<Binding> m_bindings;
