@@ -1250,7 +1250,9 @@ void TestPosting::lostConnectionAtCommit()
     QCOMPARE(shown.size(), 2); // the question, then the verdict
     const QString text = shown.last().text;
     QCOMPARE(out.message, text);
-    QVERIFY2(text.startsWith(u"Spojení s databázovým serverem bylo během zápisu přerušeno.\n"_s + verdict.arg(number)),
+    if (verdict.contains(u"%1"_s))
+        verdict = verdict.arg(number);
+    QVERIFY2(text.startsWith(u"Spojení s databázovým serverem bylo během zápisu přerušeno.\n"_s + verdict),
         qPrintable(text));
     QVERIFY2(text.contains(u"Program bude ukončen."_s), qPrintable(text));
     QVERIFY(!text.contains(u"Nastala chyba SQL."_s));

@@ -632,7 +632,6 @@ void TestEditor::typedDate()
     QVERIFY(text);
     text->selectAll();
     QTest::keyClicks(date, typed);
-    QCOMPARE(text->text(), typed); // shown as typed while it is typed
     QTest::keyClick(date, Qt::Key(key));
     QTest::qWait(20);
 
@@ -650,6 +649,10 @@ void TestEditor::typedDate()
         QTRY_VERIFY(date->hasFocus());
     else
         QVERIFY(!date->hasFocus());
+    // Nothing more follows: the field the Tab went to is not checked when a refusal takes the
+    // focus back.
+    QTest::qWait(50);
+    QCOMPARE(rec->shown.size(), message.isEmpty() ? 0 : 1);
 }
 
 void TestEditor::batchCodeAfterRefusedSave_data()

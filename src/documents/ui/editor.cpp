@@ -534,9 +534,19 @@ void DocumentEditor::commitTypedDate()
         [this, typed] {
             messages::show(u"„%1“ není platné datum. Zadejte je jako 1.3.2015 nebo 01032015."_s.arg(typed),
                 MessageIcon::Stop, 1, u"Zpět"_s);
-            ui->DBDateEdit1->setFocus(Qt::OtherFocusReason);
+            refocus(ui->DBDateEdit1);
         },
         Qt::QueuedConnection);
+}
+
+void DocumentEditor::refocus(QWidget *field)
+{
+    // The field the operator had moved to is left because a refusal takes the focus back, not by
+    // the operator: its own check does not run (two refusing fields would hand the focus to each
+    // other for ever).
+    m_refocusing = true;
+    field->setFocus(Qt::OtherFocusReason);
+    m_refocusing = false;
 }
 
 bool DocumentEditor::eventFilter(QObject *watched, QEvent *event)
@@ -554,7 +564,7 @@ bool DocumentEditor::eventFilter(QObject *watched, QEvent *event)
             commitEdits();
             // The checks run once the focus has settled, so that their messages and focus
             // changes do not interleave with the focus change that triggered them.
-            if (!focusGoesToBack()) {
+            if (!focusGoesToBack() && !m_refocusing) {
                 if (watched == ui->DBDateEdit1)
                     QMetaObject::invokeMethod(this, &DocumentEditor::checkDateField, Qt::QueuedConnection);
                 else if (watched == ui->DBEdit11 && !ui->DBEdit11->isReadOnly())
@@ -585,7 +595,7 @@ void DocumentEditor::checkDateField()
     messages::show(check.message, MessageIcon::Stop, 1, u"Zpět"_s);
     m_checking = false;
     ui->suiPageControl1->setCurrentWidget(ui->TabSheetSmes);
-    ui->DBDateEdit1->setFocus(Qt::OtherFocusReason);
+    refocus(ui->DBDateEdit1);
 }
 
 void DocumentEditor::checkBatchField()
@@ -606,7 +616,7 @@ void DocumentEditor::checkBatchField()
         m_checking = true;
         messages::show(check.message, MessageIcon::Stop, 1, u"OK"_s);
         m_checking = false;
-        ui->DBEdit11->setFocus(Qt::OtherFocusReason);
+        refocus(ui->DBEdit11);
         return;
     }
     if (check.filled) {
@@ -638,7 +648,7 @@ void DocumentEditor::proposeBatchCode()
         storeHeader(changed);
     if (!result.ok) {
         messages::show(result.message, MessageIcon::Stop, 1, u"OK"_s);
-        ui->DBEdit11->setFocus(Qt::OtherFocusReason);
+        refocus(ui->DBEdit11);
         return;
     }
     ui->DBEdit1->setFocus(Qt::OtherFocusReason);

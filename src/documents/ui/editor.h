@@ -148,6 +148,7 @@ private:
     bool typeIntoDate(QKeyEvent *key);
     void commitTypedDate();
     void showDateText(const QString &text);
+    void refocus(QWidget *field);
 
     std::unique_ptr<Ui::DocumentEditor> ui;
     Connection &m_connection;
@@ -161,6 +162,7 @@ private:
     bool m_loadingDate = false;
     bool m_dateModified = false;
     bool m_typingDate = false;
+    bool m_refocusing = false;
     bool m_dateFresh = false; // "Datum" has just got the focus: the first digit starts a whole date
     QString m_typedDate;
     double m_celkem = 0;
