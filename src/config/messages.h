@@ -28,6 +28,11 @@ MessagePort *current();
 int show(const Message &message);
 int show(const QString &text, MessageIcon icon = MessageIcon::Stop, int buttons = 1,
          const QString &firstButton = QStringLiteral("OK"), const QString &secondButton = QStringLiteral("storno"));
-// The standard error message: a database or engine error that ends the current step.
+// The standard error message: a database or engine error that ends the current step. A server
+// or system error text (English, from the client library or the system) keeps its wording but
+// is led by a Czech sentence saying what failed; see withCzechLead.
 void standardError(const QString &text);
+// The text led by a Czech sentence when it is a known server or system error without one:
+// connection lost, no connection, access refused, program not started, file not written.
+QString withCzechLead(const QString &text);
 } // namespace messages

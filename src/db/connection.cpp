@@ -139,11 +139,18 @@ void Connection::fail(const QString &sql)
     logEvent(int(categoryOf(sql)), sql, code, error);
     // A lost connection is not reopened behind the caller's back: its transaction and session
     // variables are gone, so the next statement must start over on a fresh connection.
-    if (code == CR_SERVER_GONE_ERROR || code == CR_SERVER_LOST) {
+    if (isConnectionLost(code)) {
         mysql_close(m_handle->mysql);
         m_handle->mysql = nullptr;
     }
     throw DbError(code, error, sql);
+}
+
+bool Connection::isConnectionLost(int code)
+{
+    // 1053 server shutdown in progress, 1927 connection killed (MariaDB).
+    return code == CR_SERVER_GONE_ERROR || code == CR_SERVER_LOST || code == CR_SERVER_LOST_EXTENDED || code == 1053
+        || code == 1927;
 }
 
 void Connection::sendQuery(const QString &sql)

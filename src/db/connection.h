@@ -58,6 +58,10 @@ public:
     // The first column of the first row, or a null QVariant.
     QVariant scalar(const QString &sql);
 
+    // Errors after which the session is gone (lost, gone away, killed, shut down): its open
+    // transaction is resolved by the server, not by the program.
+    static bool isConnectionLost(int code);
+
     // The server's version text, for diagnostics.
     QString serverInfo() const;
 

@@ -82,7 +82,8 @@ void setTerminateHandler(std::function<void()> handler)
     terminateHandler() = std::move(handler);
 }
 
-bool appendErrorBlock(const QString &errFile, const QString &script, int index, const QString &error)
+bool appendErrorBlock(const QString &errFile, const QString &script, int index, const QString &error,
+    const QDateTime &when)
 {
     QByteArray content;
     {
@@ -92,10 +93,10 @@ bool appendErrorBlock(const QString &errFile, const QString &script, int index, 
     }
     if (!content.isEmpty() && !content.endsWith('\n'))
         content += "\r\n";
-    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime now = when.isValid() ? when : QDateTime::currentDateTime();
     QStringList lines;
     lines << QString(57, QLatin1Char('-'))
-          << QStringLiteral("PelMixi ") + now.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"))
+          << QStringLiteral("PelMixi ") + now.toString(QStringLiteral("dd.MM.yyyy H:mm:ss"))
           << QStringLiteral("radek ") + QString::number(index) << QStringLiteral("chyba ") + error
           << QStringLiteral("--");
     QString body = script;
@@ -112,7 +113,7 @@ bool appendErrorBlock(const QString &errFile, const QString &script, int index, 
     return f.commit();
 }
 
-void run(Connection &connection, const QString &text)
+void run(Connection &connection, const QString &text, const LostConnectionCheck &lostConnection)
 {
     const QStringList statements = splitScript(text);
     for (int i = 0; i < statements.size(); ++i) {
@@ -129,14 +130,25 @@ void run(Connection &connection, const QString &text)
             } else {
                 error = QString::fromStdString(e.what());
             }
-            try {
-                connection.execute(QStringLiteral("ROLLBACK;"));
-            } catch (const std::exception &) {
-                // The connection may be gone already; the server then rolls back by itself.
+            const bool lost = code != 0 && Connection::isConnectionLost(code);
+            if (!lost) {
+                try {
+                    connection.execute(QStringLiteral("ROLLBACK;"));
+                } catch (const std::exception &) {
+                    // The connection may be gone already; the server then rolls back by itself.
+                }
             }
+            // A lost session is not rolled back from a new one: the server resolves its
+            // transaction, and the check below looks at the outcome.
             appendErrorBlock(paths::inProgramDir(QStringLiteral("pelmi.err")), text, i, error);
             connection.close();
-            messages::show(QStringLiteral("Nastala chyba SQL. Program bude ukončen."), MessageIcon::Warning);
+            Message message { QStringLiteral("Nastala chyba SQL. Program bude ukončen."), 1, QStringLiteral("OK"),
+                MessageIcon::Warning };
+            if (lost && lostConnection) {
+                message = lostConnection(connection, error);
+                connection.close();
+            }
+            messages::show(message);
             terminateHandler()();
             throw ScriptFailed(i, code, error);
         }

@@ -3,6 +3,7 @@
 // script error step, which rolls back, records the failure in pelmi.err and ends the program.
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -28,15 +29,24 @@ private:
     QString m_error;
 };
 
+struct Message;
+
 namespace script {
+
+// Asked by the error step when a statement failed because the connection was lost, after
+// pelmi.err is written and before the program ends: finds out what became of the work and
+// answers the message the operator gets instead of the generic one.
+using LostConnectionCheck = std::function<Message(Connection &connection, const QString &error)>;
 
 // Asks the application to end once control returns to the event loop; tests replace it.
 void setTerminateHandler(std::function<void()> handler);
 
-void run(Connection &connection, const QString &script);
+void run(Connection &connection, const QString &script, const LostConnectionCheck &lostConnection = {});
 
-// Appends one failure block to errFile (loaded, extended and saved back). Returns false when the
-// file cannot be written; the error step goes on regardless.
-bool appendErrorBlock(const QString &errFile, const QString &script, int index, const QString &error);
+// Appends one failure block to errFile (loaded, extended and saved back), stamped with `when`
+// (invalid: now), the time written "H:mm:ss". Returns false when the file cannot be written; the
+// error step goes on regardless.
+bool appendErrorBlock(const QString &errFile, const QString &script, int index, const QString &error,
+    const QDateTime &when = {});
 
 } // namespace script

@@ -2,6 +2,7 @@
 #include "headerchecks.h"
 
 #include "connection.h"
+#include "cp1250.h"
 #include "linerules.h"
 #include "sqltext.h"
 
@@ -120,6 +121,17 @@ BatchCodeCheck checkBatchCode(const QVariantMap &header, const QString &prefix)
     return check;
 }
 
+BatchCodeCheck checkChangedBatchCode(const QVariantMap &header, const QString &prefix)
+{
+    BatchCodeCheck check = checkBatchCode(header, prefix);
+    const QString partie = fieldText(header, u"partie"_s);
+    if (check.ok && !check.filled && !partie.isEmpty() && !fieldText(check.header, u"partiecela"_s).startsWith(partie)) {
+        check.header.insert(u"partiecela"_s, QString());
+        check.cleared = true;
+    }
+    return check;
+}
+
 // --- "<- partie" -------------------------------------------------------------------------------
 
 QString maxPartieQuery(const QString &prefix)
@@ -226,6 +238,148 @@ QVariantMap takeOverPriceItem(const QVariantMap &header, const QVariantMap &item
         taken.insert(QString::fromLatin1(name), fieldText(item, QString::fromLatin1(name)));
     taken.insert(u"pc"_s, fieldNumber(item, u"pc"_s));
     return taken;
+}
+
+// --- typed dates --------------------------------------------------------------------------------
+
+std::optional<QDate> parseTypedDate(const QString &typed, const QDate &current)
+{
+    const QString text = typed.trimmed();
+    if (text.isEmpty())
+        return std::nullopt;
+    QStringList parts;
+    if (text.contains(u'.')) {
+        parts = text.split(u'.');
+        if (parts.size() == 4 && parts.last().isEmpty())
+            parts.removeLast(); // "1.3.2015."
+        if (parts.size() == 3 && parts.last().isEmpty())
+            parts.removeLast(); // "15.4."
+    } else if (text.size() == 8 || text.size() == 6) {
+        parts = QStringList{text.left(2), text.mid(2, 2), text.mid(4)};
+    } else if (text.size() <= 2) {
+        parts = QStringList{text};
+    } else {
+        return std::nullopt;
+    }
+    if (parts.isEmpty() || parts.size() > 3)
+        return std::nullopt;
+    int values[3] = {0, current.isValid() ? current.month() : 1, current.isValid() ? current.year() : 2000};
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QString &part = parts.at(i);
+        const qsizetype maxLength = i == 2 ? 4 : 2;
+        if (part.isEmpty() || part.size() > maxLength)
+            return std::nullopt;
+        for (QChar c : part) {
+            if (!c.isDigit() || c.unicode() > u'9')
+                return std::nullopt;
+        }
+        values[i] = part.toInt();
+        if (i == 2) {
+            if (part.size() == 2)
+                values[2] += 2000;
+            else if (part.size() != 4)
+                return std::nullopt;
+        }
+    }
+    const QDate date(values[2], values[1], values[0]);
+    if (!date.isValid())
+        return std::nullopt;
+    return date;
+}
+
+// --- characters the database cannot store -----------------------------------------------------
+
+namespace {
+
+// Captions of the fields as the editor and the line editor show them.
+const QList<QPair<QString, QString>> &fieldCaptions()
+{
+    static const QList<QPair<QString, QString>> captions{
+        {u"popis"_s, u"Popis"_s},           {u"partie"_s, u"Partie"_s},      {u"partiecela"_s, u"Partie celá"_s},
+        {u"nomenkla"_s, u"Nomenklatura"_s}, {u"nazevosiva"_s, u"Název"_s},   {u"druh"_s, u"Druh"_s},
+        {u"naz_dru"_s, u"Název druhu"_s},   {u"odruda"_s, u"Odrůda"_s},      {u"naz_odru"_s, u"Název odrůdy"_s},
+        {u"stupen"_s, u"Stupeň"_s},         {u"mj"_s, u"MJ"_s},              {u"cinnost"_s, u"Činnost"_s},
+        {u"podnik"_s, u"Podnik"_s},         {u"ulc"_s, u"ULC"_s},            {u"jazyk"_s, u"Jazyk"_s},
+        {u"cislodokla"_s, u"Číslo dokladu"_s}, {u"stredisko"_s, u"Středisko"_s}, {u"rokd"_s, u"Rok dokladu"_s},
+    };
+    return captions;
+}
+
+// The first character of text that code page 1250 cannot hold, whole (both halves of a pair).
+QString unencodableCharacter(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            return text.mid(i, 2);
+        if (c.unicode() >= 0x80 && !cp1250::firstUnencodable(QString(c)).isNull())
+            return QString(c);
+    }
+    return {};
+}
+
+QString codePoint(const QString &character)
+{
+    const uint ucs = character.size() == 2 ? QChar::surrogateToUcs4(character.at(0), character.at(1))
+                                           : character.at(0).unicode();
+    return u"U+"_s + QString::number(ucs, 16).toUpper().rightJustified(4, u'0');
+}
+
+// The row's text values in a fixed order: known fields by caption, then the others by name.
+QList<QPair<QString, QString>> textFields(const QVariantMap &row)
+{
+    QList<QPair<QString, QString>> fields;
+    QStringList seen;
+    for (const auto &[column, caption] : fieldCaptions()) {
+        for (auto it = row.cbegin(); it != row.cend(); ++it) {
+            if (it.key().compare(column, Qt::CaseInsensitive) == 0) {
+                fields.append({it.key(), caption});
+                seen << it.key();
+            }
+        }
+    }
+    for (auto it = row.cbegin(); it != row.cend(); ++it) {
+        if (!seen.contains(it.key()))
+            fields.append({it.key(), it.key()});
+    }
+    return fields;
+}
+
+QString refusalText(const QString &caption, int line, const QString &character)
+{
+    const QString where = line < 0 ? u"„%1“"_s.arg(caption) : u"„%1“ (řádek %2)"_s.arg(caption).arg(line + 1);
+    return u"Pole %1 obsahuje znak „%2“ (%3), který databáze neumí uložit (kódování cp1250).\n"
+           u"Opravte prosím text pole."_s.arg(where, character, codePoint(character));
+}
+
+} // namespace
+
+std::optional<UnencodableText> findUnencodable(const QVariantMap &header, const QList<QVariantMap> &lines,
+                                               const QList<QPair<QString, QString>> &extra)
+{
+    auto scan = [](const QVariantMap &row, int line) -> std::optional<UnencodableText> {
+        for (const auto &[column, caption] : textFields(row)) {
+            const QVariant value = row.value(column);
+            if (value.typeId() != QMetaType::QString)
+                continue;
+            const QString character = unencodableCharacter(value.toString());
+            if (!character.isEmpty())
+                return UnencodableText{refusalText(caption, line, character), line, column, character};
+        }
+        return std::nullopt;
+    };
+    if (auto found = scan(header, -1))
+        return found;
+    for (int i = 0; i < lines.size(); ++i) {
+        if (auto found = scan(lines.at(i), i))
+            return found;
+    }
+    for (const auto &[caption, value] : extra) {
+        const QString character = unencodableCharacter(value);
+        if (!character.isEmpty())
+            return UnencodableText{refusalText(caption, -1, character), -1, caption, character};
+    }
+    return std::nullopt;
 }
 
 } // namespace headerchecks

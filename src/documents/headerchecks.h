@@ -7,7 +7,10 @@
 #include <QDate>
 #include <QString>
 #include <QVariant>
+#include <QList>
+#include <QPair>
 #include <QVariantMap>
+#include <optional>
 
 class Connection;
 
@@ -33,6 +36,11 @@ struct DateCheck {
 DateCheck checkDate(const QDate &date, const QString &uzavreneuo);
 DateCheck checkDate(Connection &connection, const QDate &date);
 
+// A date typed into "Datum": "1.3.2015", "01.03.2015", "01032015", "1.3.15", "010315"; a day
+// alone ("15") or a day and month ("15.4") keep the rest of `current`. Two-digit years are
+// 2000 + yy. Nothing when the text is no valid date.
+std::optional<QDate> parseTypedDate(const QString &text, const QDate &current);
+
 // --- mix batch code ("Partie" of the header) ---------------------------------------------------
 
 // A mix batch code: begins with "55" or with the configured prefix ks_partie.
@@ -42,12 +50,19 @@ struct BatchCodeCheck {
     bool ok = true;
     QString message;      // "Špatně zadaná partie." (one button, stop icon): focus back to "Partie"
     bool filled = false;  // partiecela, podnik and lomeni were set
+    bool cleared = false; // checkChangedBatchCode: partiecela was cleared
     QVariantMap header;   // the header after the check; on success focus "Druh"
 };
 // partie must have exactly 9 characters (trailing blanks do not count). A mix batch code fills
 // partiecela = partie, podnik = "" and lomeni = 0; any other 9-character code leaves them as they
 // were. The editor skips the check while "Partie" is read-only (correction state 1).
 BatchCodeCheck checkBatchCode(const QVariantMap &header, const QString &prefix);
+
+// Leaving "Partie" after the code was changed: the batch code check, and the full code always
+// follows the code: a mix code fills it, any other code clears a full code that does not begin
+// with it (so that "Zapsat" refuses a document whose mix card would be booked under another
+// batch). An unchanged code is the plain check.
+BatchCodeCheck checkChangedBatchCode(const QVariantMap &header, const QString &prefix);
 
 // --- "<- partie" -------------------------------------------------------------------------------
 
@@ -91,5 +106,20 @@ QString priceListQuery();
 // "Převzít": nomenkla, nazevosiva, mj, druh, odruda, stupen, naz_dru, naz_odru and pc (a number)
 // from the price-list row (keys in any case) into the header; then focus "PC".
 QVariantMap takeOverPriceItem(const QVariantMap &header, const QVariantMap &item);
+
+// --- characters the database cannot store -----------------------------------------------------
+
+// The first text value of the document that holds a character outside code page 1250: the
+// header's fields first, then the lines in table order, then the named extra fields (the page
+// "Obal"). The message names the field by its caption, the line (counted from 1) and the whole
+// character (an emoji is one character, not half a surrogate pair) with its code point.
+struct UnencodableText {
+    QString message;
+    int line = -1;   // index into lines; -1: the header or an extra field
+    QString column;  // the field's column (or the extra field's caption)
+    QString character;
+};
+std::optional<UnencodableText> findUnencodable(const QVariantMap &header, const QList<QVariantMap> &lines,
+                                               const QList<QPair<QString, QString>> &extra = {});
 
 } // namespace headerchecks

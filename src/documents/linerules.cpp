@@ -257,14 +257,17 @@ PercentEntry leavePercent(const QVariant &prValue, bool zadavatProcenta, double 
 
 double storedQuantity(const QList<QVariantMap> &stored, const QString &partiecela, qlonglong lomeni)
 {
+    // Every stored line of the batch gave its quantity back, as the save's own check counts it.
     const QString batch = withoutTrailingBlanks(partiecela);
+    double sum = 0;
     for (const QVariantMap &row : stored) {
         if (isMixRow(row))
             continue;
-        if (fieldText(row, u"partiecela"_s) == batch && fieldWhole(row, u"lomeni"_s) == lomeni)
-            return fieldNumber(row, u"mnozstvi"_s);
+        if (fieldText(row, u"partiecela"_s).compare(batch, Qt::CaseInsensitive) == 0
+            && fieldWhole(row, u"lomeni"_s) == lomeni)
+            sum += fieldNumber(row, u"mnozstvi"_s);
     }
-    return 0;
+    return sum;
 }
 
 StockCheck checkStock(Connection &connection, const QString &stredisko, const QVariantMap &line,

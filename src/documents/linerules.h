@@ -107,8 +107,8 @@ PercentEntry leavePercent(const QVariant &prValue, bool zadavatProcenta, double 
 
 // --- stock check -----------------------------------------------------------------------------
 
-// The quantity the stored copy holds for the batch (its first line of that partiecela and
-// lomeni; the mix row is no withdrawal and is skipped); 0 without one.
+// The quantity the stored copy holds for the batch: the sum of all its lines of that partiecela
+// and lomeni (the mix row is no withdrawal and is skipped); 0 without one.
 double storedQuantity(const QList<QVariantMap> &stored, const QString &partiecela, qlonglong lomeni);
 
 struct StockCheck {

@@ -15,6 +15,7 @@
 #include "numbering.h"
 #include "paths.h"
 #include "recalc.h"
+#include "savelookup.h"
 #include "script.h"
 #include "sqltext.h"
 
@@ -376,9 +377,13 @@ void writeAsm(const SaveContext &ctx, const QStringList &script)
 
 } // namespace
 
-std::optional<Refusal> checkDocument(const Document &doc)
+std::optional<Refusal> checkDocument(const Document &doc, const Packaging &packaging)
 {
-    if (text(doc.mix, u"partie"_s).size() != 9 || text(doc.mix, u"partiecela"_s).trimmed().isEmpty())
+    // partiecela is the key of the mix card: a code that is not the batch's own would book the
+    // card under another batch.
+    const QString partie = text(doc.mix, u"partie"_s);
+    if (partie.size() != 9 || text(doc.mix, u"partiecela"_s).trimmed().isEmpty()
+        || !text(doc.mix, u"partiecela"_s).startsWith(partie))
         return Refusal { u"Není vyplněna partie směsi."_s, u"Zpět"_s, FocusTarget::MixBatch, -1 };
     for (int i = 0; i < doc.lines.size(); ++i) {
         const QVariantMap &line = doc.lines.at(i);
@@ -388,6 +393,10 @@ std::optional<Refusal> checkDocument(const Document &doc)
         if (linerules::numberValue(line.value(u"mnozstvi"_s)) < 0)
             return Refusal { u"Množství na řádku dokladu nesmí být záporné!"_s, u"Zpět"_s, FocusTarget::Line, i };
     }
+    const QList<QPair<QString, QString>> packagingTexts { { u"Nomenklatura obalu"_s, packaging.mnomenkla },
+        { u"Název obalu"_s, packaging.mo }, { u"EKOKOM"_s, packaging.ek }, { u"Návěsky"_s, packaging.navesky } };
+    if (const auto bad = headerchecks::findUnencodable(doc.mix, doc.lines, packagingTexts))
+        return Refusal { bad->message, u"Zpět"_s, bad->line >= 0 ? FocusTarget::Line : FocusTarget::None, bad->line };
     return std::nullopt;
 }
 
@@ -425,7 +434,7 @@ SaveOutcome zapsat(Connection &c, const Document &input, const SaveContext &edit
         return out;
     }
 
-    if (const std::optional<Refusal> r = checkDocument(input)) {
+    if (const std::optional<Refusal> r = checkDocument(input, ctx.packaging)) {
         messages::show(r->message, MessageIcon::Stop, 1, r->button);
         out.result = SaveResult::Refused;
         out.message = r->message;
@@ -506,13 +515,19 @@ SaveOutcome zapsat(Connection &c, const Document &input, const SaveContext &edit
             writeAsm(ctx, lines);
             c.execute(u"SET @pomCis = NULL, @CiDo = NULL"_s);
         }
+        QString lostMessage;
+        const auto lookUp = [&doc, &ctx, &lostMessage](Connection &connection, const QString &error) {
+            const Message m = lostSaveMessage(lookUpSave(connection, doc, ctx), error);
+            lostMessage = m.text;
+            return m;
+        };
         try {
-            script::run(c, scriptText);
+            script::run(c, scriptText, lookUp);
         } catch (const ScriptFailed &) {
             // The error step has rolled back, written pelmi.err, told the operator and asked the
             // program to end; the closed connection has released every lock.
             out.result = SaveResult::Failed;
-            out.message = u"Nastala chyba SQL. Program bude ukončen."_s;
+            out.message = lostMessage.isEmpty() ? u"Nastala chyba SQL. Program bude ukončen."_s : lostMessage;
             out.correctionState = ctx.correctionState;
             return out;
         }

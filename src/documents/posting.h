@@ -49,9 +49,10 @@ struct Refusal {
     int line = -1;
 };
 
-// Checks that need no database: the mix batch (9 characters, full code filled), every line
-// with a batch or work code and a quantity that is not negative.
-std::optional<Refusal> checkDocument(const Document &doc);
+// Checks that need no database: the mix batch (9 characters, full code filled and beginning
+// with it), every line with a batch or work code and a quantity that is not negative, and every
+// text of the header, the lines and the packaging within code page 1250.
+std::optional<Refusal> checkDocument(const Document &doc, const Packaging &packaging = {});
 
 // The whole "Zapsat" click. ctx is the editor's state; UcetniRok and CislovaniD are read again
 // from tavrix under the lock for a new document. Operator messages go through messages::show.

@@ -7,9 +7,11 @@
 #include "sqltext.h"
 
 #include <QFile>
+#include <QHash>
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
+#include <cmath>
 
 namespace recipe {
 
@@ -62,9 +64,28 @@ QString readAmounts(const QString &line, int lineNumber, const QString &fileName
     const std::optional<double> quantity = readNumber(quantityText);
     if (!quantity)
         return where + QStringLiteral("množství (znaky 50–59) není číslo: \"%1\".").arg(quantityText);
+    // A recipe program never writes these; a file that holds them is damaged or not a recipe.
+    if (!std::isfinite(*percent) || *percent < 0 || *percent > MaxPercent)
+        return where + QStringLiteral("procento (znaky 33–39) musí být mezi 0 a 100: \"%1\".").arg(percentText);
+    if (!std::isfinite(*quantity) || *quantity < 0 || *quantity > MaxQuantity)
+        return where + QStringLiteral("množství (znaky 50–59) musí být mezi 0 a 9 999 999,99: \"%1\".")
+                           .arg(quantityText);
     pr = *percent;
     mnozstvi = *quantity;
     return {};
+}
+
+// A byte the code page leaves undefined decodes to U+FFFD; the error text, or empty.
+QString undefinedByte(const QString &line, int lineNumber, const QString &fileName)
+{
+    const qsizetype at = line.indexOf(QChar(0xFFFD));
+    if (at < 0)
+        return {};
+    return QStringLiteral("Receptura %1, řádek %2: znak na %3. pozici není znakem kódování cp1250 "
+                          "(soubor byl zřejmě uložen v jiném kódování).")
+        .arg(fileName)
+        .arg(lineNumber)
+        .arg(at + 1);
 }
 
 QVariantMap lowerCaseRow(const ResultSet &rows, qsizetype row)
@@ -129,12 +150,32 @@ ParsedRecipe parse(const QStringList &lines, const QString &fileName)
     recipe.fileName = fileName;
     // Each separator counts twice, so the sections are 0, 2, 4 (components), 6 (totals), 8...
     int separators = 0;
+    int components = 0;
+    auto fail = [&recipe](const QString &error, int lineNumber) {
+        recipe.error = error;
+        recipe.errorLine = lineNumber;
+        return recipe;
+    };
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString &line = lines.at(i);
         const int lineNumber = int(i + 1);
         const bool separator = isSeparator(line);
         if (separator)
             ++separators;
+        const bool commercialName = line.contains(commercialNameMarker());
+        if (separators == 4 || separators == 6 || commercialName) {
+            if (const QString error = undefinedByte(line, lineNumber, fileName); !error.isEmpty())
+                return fail(error, lineNumber);
+        }
+        if (separators == 4 && ++components > MaxComponents) {
+            recipe.items.clear();
+            static_assert(MaxComponents == 10000, "the message names the limit");
+            return fail(QStringLiteral("Receptura %1 má víc než 10 000 řádků složek (řádek %2). Tak velký soubor "
+                                       "nelze převzít.")
+                            .arg(fileName)
+                            .arg(lineNumber),
+                lineNumber);
+        }
         if (separators == 4 || separators == 6) {
             Item item;
             item.kind = separators == 4 ? ItemKind::Component : ItemKind::Totals;
@@ -192,22 +233,91 @@ std::optional<QVariantMap> priceListItem(Connection &connection, const QString &
     return std::nullopt;
 }
 
-Proposal propose(Connection &connection, const ParsedRecipe &recipe)
+namespace {
+
+// The values as one SQL list; the server compares without regard to case and trailing blanks,
+// so the rows are matched exactly again by the caller.
+QString sqlList(const QStringList &values)
+{
+    QStringList quoted;
+    quoted.reserve(values.size());
+    for (const QString &v : values)
+        quoted << sqlQuote(v);
+    return quoted.join(QLatin1Char(','));
+}
+
+// The first row (in the query's order) whose key column equals each key exactly.
+QHash<QString, QVariantMap> exactRows(const ResultSet &rows, const QString &keyColumn)
+{
+    QHash<QString, QVariantMap> byKey;
+    for (qsizetype r = 0; r < rows.rowCount(); ++r) {
+        const QString key = rows.text(r, keyColumn);
+        if (!byKey.contains(key))
+            byKey.insert(key, lowerCaseRow(rows, r));
+    }
+    return byKey;
+}
+
+} // namespace
+
+Proposal propose(Connection &connection, const ParsedRecipe &recipe, const Progress &progress)
 {
     Proposal proposal;
+    const int total = int(recipe.items.size()) + 2;
+    auto goOn = [&](int done) {
+        if (!progress || progress(done, total))
+            return true;
+        proposal = Proposal{};
+        proposal.cancelled = true;
+        return false;
+    };
     try {
+        QStringList codes;
         for (const Item &item : recipe.items) {
+            if (item.kind == ItemKind::Component && !codes.contains(item.code))
+                codes << item.code;
+        }
+        QHash<QString, QVariantMap> codeRows;
+        QHash<QString, QVariantMap> priceRows;
+        if (!codes.isEmpty()) {
+            if (!goOn(0))
+                return proposal;
+            codeRows = exactRows(connection.query(QStringLiteral("select kod, nomenkla from ksciselnik where kod in (") +
+                                                  sqlList(codes) + QStringLiteral(")")),
+                                 QStringLiteral("kod"));
+            QStringList nomenklas;
+            for (const QVariantMap &row : std::as_const(codeRows)) {
+                const QString n = row.value(QStringLiteral("nomenkla")).toString();
+                if (!nomenklas.contains(n))
+                    nomenklas << n;
+            }
+            if (!goOn(1))
+                return proposal;
+            if (!nomenklas.isEmpty())
+                priceRows = exactRows(
+                    connection.query(QStringLiteral("select NOMENKLA, NAZEVOSIVA, MJ, DRUH, ODRUDA, STUPEN, DAN,\n"
+                                                    " NAZ_DRU, NAZ_ODRU, VAHAO, PC\n"
+                                                    " from cenik\n"
+                                                    "  where NOMENKLA in (") +
+                                     sqlList(nomenklas) + QStringLiteral(")\n  order by NAZEVOSIVA")),
+                    QStringLiteral("NOMENKLA"));
+        }
+        int done = 2;
+        for (const Item &item : recipe.items) {
+            if (++done % 500 == 0 && !goOn(done))
+                return proposal;
             switch (item.kind) {
             case ItemKind::Component: {
-                const std::optional<QString> nomenkla = nomenclatureForCode(connection, item.code);
-                if (!nomenkla) {
+                const auto code = codeRows.constFind(item.code);
+                if (code == codeRows.cend()) {
                     proposal.error = QStringLiteral("Nenalezen kod ") + item.code + QStringLiteral(" v číselníku!");
                     return proposal;
                 }
-                const std::optional<QVariantMap> priced = priceListItem(connection, *nomenkla);
-                if (!priced) {
+                const QString nomenkla = code->value(QStringLiteral("nomenkla")).toString();
+                const auto priced = priceRows.constFind(nomenkla);
+                if (priced == priceRows.cend()) {
                     proposal.error =
-                        QStringLiteral("Nenalezena nomenklatura ") + *nomenkla + QStringLiteral(" v ceníku!");
+                        QStringLiteral("Nenalezena nomenklatura ") + nomenkla + QStringLiteral(" v ceníku!");
                     return proposal;
                 }
                 proposal.lines.append(QVariantMap{{QStringLiteral("nomenkla"), priced->value(QStringLiteral("nomenkla"))},
@@ -230,15 +340,17 @@ Proposal propose(Connection &connection, const ParsedRecipe &recipe)
         proposal.databaseError = true;
         return proposal;
     } catch (const cp1250::EncodingError &e) {
-        // A byte the code page leaves undefined cannot be sent to the server.
+        // A character the code page cannot hold cannot be sent to the server.
         proposal.error = e.message();
         return proposal;
     }
+    if (!goOn(total))
+        return proposal;
     proposal.error = recipe.error;
     return proposal;
 }
 
-Proposal importFile(Connection &connection, const QString &path)
+Proposal importFile(Connection &connection, const QString &path, const Progress &progress)
 {
     QFile file(path);
     const QString fileName = QFileInfo(path).fileName();
@@ -247,7 +359,7 @@ Proposal importFile(Connection &connection, const QString &path)
         failed.error = QStringLiteral("Recepturu %1 nelze přečíst: %2").arg(fileName, file.errorString());
         return failed;
     }
-    return propose(connection, parse(splitLines(cp1250::decode(file.readAll())), fileName));
+    return propose(connection, parse(splitLines(cp1250::decode(file.readAll())), fileName), progress);
 }
 
 } // namespace recipe

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
+#include <functional>
 #include <optional>
 
 class Connection;
@@ -46,8 +47,17 @@ struct ParsedRecipe {
     int errorLine = 0;
 };
 
+// Limits of a sane recipe: a percentage lies within 0-100, a quantity within 0 and what the
+// quantity column can hold written out (9 999 999,99), and a file has at most 10 000 component
+// lines.
+inline constexpr double MaxPercent = 100.0;
+inline constexpr double MaxQuantity = 9999999.99;
+inline constexpr int MaxComponents = 10000;
+
 // The recipe's content in the order the import applies it. Reading stops at the first line that
-// is too short for the columns it is read from or whose number column holds no number.
+// is too short for the columns it is read from, whose number column holds no number or an absurd
+// one (negative, not finite, beyond the limits), or that holds a byte code page 1250 leaves
+// undefined; and at the component line after MaxComponents, with nothing read at all.
 ParsedRecipe parse(const QStringList &lines, const QString &fileName);
 
 // The nomenclature of the code-list row whose kod equals code exactly; nothing when there is none.
@@ -66,13 +76,19 @@ struct Proposal {
     QVariantMap header;
     QString error;              // empty when the whole file was taken over
     bool databaseError = false; // the error is a server error text (the standard error message)
+    bool cancelled = false;     // the operator stopped the import: nothing is taken over
 };
 
-// Looks up every component in order; the first unknown code or nomenclature ends the proposal
-// with "Nenalezen kod ... v číselníku!" or "Nenalezena nomenklatura ... v ceníku!".
-Proposal propose(Connection &connection, const ParsedRecipe &recipe);
+// Told how far an import has come (done of total steps); answers false to stop it.
+using Progress = std::function<bool(int done, int total)>;
+
+// Looks up the components' codes in the code list and their nomenclatures in the price list, one
+// query per table for the whole recipe, then takes the components over in order; the first
+// unknown code or nomenclature ends the proposal with "Nenalezen kod ... v číselníku!" or
+// "Nenalezena nomenklatura ... v ceníku!".
+Proposal propose(Connection &connection, const ParsedRecipe &recipe, const Progress &progress = {});
 
 // Reads the file (code page 1250), parses it and proposes it.
-Proposal importFile(Connection &connection, const QString &path);
+Proposal importFile(Connection &connection, const QString &path, const Progress &progress = {});
 
 } // namespace recipe

@@ -13,8 +13,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+#include <thread>
 
 using namespace testsupport;
 
@@ -213,13 +215,160 @@ private slots:
         const QStringList lines = readText(paths::inProgramDir(QStringLiteral("pelmi.err"))).split(QStringLiteral("\r\n"));
         QCOMPARE(lines.count(QString(57, QLatin1Char('-'))), 2);
         const int first = int(lines.indexOf(QString(57, QLatin1Char('-'))));
-        QVERIFY(QRegularExpression(QStringLiteral("^PelMixi \\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d$"))
+        QVERIFY(QRegularExpression(QStringLiteral("^PelMixi \\d\\d\\.\\d\\d\\.\\d{4} \\d{1,2}:\\d\\d:\\d\\d$"))
                     .match(lines.at(first + 1))
                     .hasMatch());
         QCOMPARE(lines.at(first + 2), QStringLiteral("radek 3"));
         QVERIFY(lines.at(first + 3).startsWith(QStringLiteral("chyba Table ")));
         QCOMPARE(lines.at(first + 4), QStringLiteral("--"));
         QCOMPARE(lines.mid(first + 5, 6), script.split(QLatin1Char('\n')));
+    }
+
+    void errorBlockTimeHasNoLeadingZeroHour_data()
+    {
+        QTest::addColumn<QDateTime>("when");
+        QTest::addColumn<QString>("stamp");
+        QTest::newRow("morning") << QDateTime(QDate(2026, 3, 1), QTime(9, 5, 3)) << QStringLiteral("PelMixi 01.03.2026 9:05:03");
+        QTest::newRow("midnight") << QDateTime(QDate(2026, 12, 31), QTime(0, 0, 7)) << QStringLiteral("PelMixi 31.12.2026 0:00:07");
+        QTest::newRow("afternoon") << QDateTime(QDate(2026, 7, 9), QTime(14, 30, 59)) << QStringLiteral("PelMixi 09.07.2026 14:30:59");
+    }
+
+    void errorBlockTimeHasNoLeadingZeroHour()
+    {
+        QFETCH(QDateTime, when);
+        QFETCH(QString, stamp);
+        const QString file = m_install->programDir() + QStringLiteral("/stamp.err");
+        QFile::remove(file);
+        QVERIFY(script::appendErrorBlock(file, QStringLiteral("BEGIN;\nCOMMIT;"), 1, QStringLiteral("x"), when));
+        const QStringList lines = readText(file).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.value(1), stamp);
+    }
+
+    // A session killed from another connection in the middle of a script: the error step asks
+    // the check what became of the work instead of showing the generic message; any other
+    // failure keeps the generic message and never asks.
+    void lostConnectionAsksTheCheck_data()
+    {
+        QTest::addColumn<bool>("kill");
+        QTest::newRow("killed during the script") << true;
+        QTest::newRow("statement error") << false;
+    }
+
+    void lostConnectionAsksTheCheck()
+    {
+        QFETCH(bool, kill);
+        MessageRecorder messages;
+        Connection victim(serverParams(kDb));
+        const qlonglong id = victim.scalar(QStringLiteral("select connection_id()")).toLongLong();
+        std::thread killer;
+        if (kill) {
+            killer = std::thread([id] {
+                Connection k(serverParams(kDb));
+                const QString waiting = QStringLiteral("select count(*) from information_schema.processlist where id = %1"
+                                                       " and info like 'select sleep%'")
+                                            .arg(id);
+                for (int i = 0; i < 600 && k.scalar(waiting).toLongLong() == 0; ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                k.execute(QStringLiteral("KILL %1").arg(id));
+            });
+        }
+        int asked = 0;
+        QString askedWith;
+        qlonglong rowsSeen = -1;
+        const auto check = [&](Connection &c, const QString &error) {
+            ++asked;
+            askedWith = error;
+            c.open(); // reconnects once, as a save's lookup does
+            rowsSeen = c.scalar(QStringLiteral("select count(*) from t_text")).toLongLong();
+            return Message { QStringLiteral("Výsledek ověřen."), 1, QStringLiteral("OK"), MessageIcon::Information };
+        };
+        const QString script = kill ? QStringLiteral("BEGIN;\ninsert into t_text (s) values ('x');\nselect sleep(30);\nCOMMIT;")
+                                    : QStringLiteral("BEGIN;\ninsert into t_text (s) values ('x');\nselect nonsense from;\nCOMMIT;");
+        try {
+            script::run(victim, script, check);
+            QFAIL("the script did not fail");
+        } catch (const ScriptFailed &f) {
+            QCOMPARE(f.index(), 2);
+            QCOMPARE(Connection::isConnectionLost(f.code()), kill);
+        }
+        if (killer.joinable())
+            killer.join();
+        QVERIFY(!victim.isOpen());
+        QCOMPARE(m_terminations, 1);
+        QCOMPARE(asked, kill ? 1 : 0);
+        QCOMPARE(messages.last(), kill ? QStringLiteral("Výsledek ověřen.") : QStringLiteral("Nastala chyba SQL. Program bude ukončen."));
+        if (kill) {
+            QVERIFY(!askedWith.isEmpty());
+            QCOMPARE(rowsSeen, 0);
+        }
+        QCOMPARE(count(QStringLiteral("select count(*) from t_text")), 0);
+        QVERIFY(readText(paths::inProgramDir(QStringLiteral("pelmi.err"))).contains(QStringLiteral("\r\nradek 2\r\n")));
+    }
+
+    // Real failures of the server and the system reach the operator with their own text, led by a
+    // Czech sentence that says what failed.
+    void errorsLeadWithCzech_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("lead");
+        QTest::newRow("access refused") << QStringLiteral("user") << QStringLiteral("Databázový server odmítl přístup.");
+        QTest::newRow("no server") << QStringLiteral("port") << QStringLiteral("Nelze se připojit k databázovému serveru.");
+        QTest::newRow("connection killed") << QStringLiteral("kill")
+                                           << QStringLiteral("Spojení s databázovým serverem bylo přerušeno.");
+        QTest::newRow("file not written") << QStringLiteral("file") << QStringLiteral("Soubor nelze zapsat.");
+        QTest::newRow("program not started") << QStringLiteral("exec") << QStringLiteral("Program nelze spustit.");
+        QTest::newRow("plain statement error") << QStringLiteral("sql") << QString();
+    }
+
+    void errorsLeadWithCzech()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, lead);
+        QString original;
+        if (kind == QLatin1String("file")) {
+            QFile f(m_install->programDir() + QStringLiteral("/chybi/slozka/soubor.pdf"));
+            QVERIFY(!f.open(QIODevice::WriteOnly));
+            original = f.errorString();
+        } else if (kind == QLatin1String("exec")) {
+            // A program file without the execute permission, as a module copied without it.
+            const QString program = m_install->programDir() + QStringLiteral("/pelskl");
+            QFile f(program);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("#!/bin/sh\n");
+            f.close();
+            QVERIFY(f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+            QProcess process;
+            process.start(program, {});
+            QVERIFY(!process.waitForStarted(5000));
+            original = process.errorString();
+        } else {
+            ConnectionParams p = serverParams(kDb);
+            if (kind == QLatin1String("user"))
+                p.user = QStringLiteral("nikdo_takovy");
+            if (kind == QLatin1String("port"))
+                p.port = closedPort();
+            Connection c(p);
+            try {
+                if (kind == QLatin1String("kill")) {
+                    m_db->execute(QStringLiteral("KILL %1").arg(c.scalar(QStringLiteral("select connection_id()")).toLongLong()));
+                    c.scalar(QStringLiteral("select 1"));
+                } else if (kind == QLatin1String("sql")) {
+                    c.scalar(QStringLiteral("select nonsense from"));
+                } else {
+                    c.open();
+                }
+                QFAIL("no failure");
+            } catch (const DbError &e) {
+                original = e.message();
+            }
+        }
+        QVERIFY(!original.isEmpty());
+        MessageRecorder messages;
+        messages::standardError(original);
+        QCOMPARE(messages.last(), lead.isEmpty() ? original : lead + QLatin1Char('\n') + original);
+        // A text that already says in Czech what failed is left alone.
+        const QString czech = QStringLiteral("Soubor x.pdf nelze zapsat: ") + original;
+        QCOMPARE(messages::withCzechLead(czech), czech);
     }
 
     void thirdStatementFailingIsRadek2()

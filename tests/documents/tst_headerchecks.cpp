@@ -30,6 +30,12 @@ private slots:
     void dateCheckReadsTheClosedPeriod();
     void batchCode_data();
     void batchCode();
+    void changedBatchCodeFullCode_data();
+    void changedBatchCodeFullCode();
+    void unencodableText_data();
+    void unencodableText();
+    void typedDate_data();
+    void typedDate();
     void nextBatchCode_data();
     void nextBatchCode();
     void maxPartieStatement();
@@ -165,6 +171,101 @@ void TestHeaderChecks::batchCode()
     } else {
         QCOMPARE(check.header, h); // partiecela, podnik and lomeni as they were
     }
+}
+
+void TestHeaderChecks::changedBatchCodeFullCode_data()
+{
+    QTest::addColumn<QString>("partie");
+    QTest::addColumn<QString>("partiecela");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("fullCode");
+
+    // "<- partie" proposed 550000001, then another code was typed over it.
+    QTest::newRow("another mix code") << u"550000007"_s << u"550000001"_s << true << u"550000007"_s;
+    QTest::newRow("a code that is no mix code") << u"123456789"_s << u"550000001"_s << true << QString();
+    QTest::newRow("full code still of this batch") << u"250000101"_s << u"250000101-0441"_s << true
+                                                   << u"250000101-0441"_s;
+    QTest::newRow("wrong length keeps everything") << u"1234"_s << u"550000001"_s << false << u"550000001"_s;
+}
+
+void TestHeaderChecks::changedBatchCodeFullCode()
+{
+    QFETCH(QString, partie);
+    QFETCH(QString, partiecela);
+    QFETCH(bool, ok);
+    QFETCH(QString, fullCode);
+    QVariantMap h = header();
+    h.insert(u"partie"_s, partie);
+    h.insert(u"partiecela"_s, partiecela);
+    const auto check = headerchecks::checkChangedBatchCode(h, u"55"_s);
+    QCOMPARE(check.ok, ok);
+    QCOMPARE(check.header.value(u"partiecela"_s).toString(), fullCode);
+    QCOMPARE(check.cleared, fullCode.isEmpty());
+}
+
+void TestHeaderChecks::unencodableText_data()
+{
+    QTest::addColumn<QString>("popis");
+    QTest::addColumn<QString>("lineName");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("character");
+    QTest::addColumn<QString>("where");
+
+    QTest::newRow("Czech is fine") << u"Směs pro dojnice – léto"_s << u"Pšenice ozimá"_s << -2 << QString() << QString();
+    QTest::newRow("emoji is one character") << u"Směs 😀"_s << u"Pšenice"_s << -1 << u"😀"_s << u"„Popis“ obsahuje znak „😀“ (U+1F600)"_s;
+    QTest::newRow("second line") << u"Směs"_s << u"Корм"_s << 1 << u"К"_s << u"„Název“ (řádek 2) obsahuje znak „К“ (U+041A)"_s;
+    QTest::newRow("header before lines") << u"€ ✓"_s << u"Корм"_s << -1 << u"✓"_s << u"„Popis“ obsahuje znak „✓“ (U+2713)"_s;
+}
+
+void TestHeaderChecks::unencodableText()
+{
+    QFETCH(QString, popis);
+    QFETCH(QString, lineName);
+    QFETCH(int, line);
+    QFETCH(QString, character);
+    QFETCH(QString, where);
+    QVariantMap h = header();
+    h.insert(u"popis"_s, popis);
+    h.insert(u"mnozstvi"_s, 12.5);
+    const QList<QVariantMap> lines{{{u"nazevosiva"_s, u"Oves"_s}}, {{u"nazevosiva"_s, lineName}}};
+    const auto found = headerchecks::findUnencodable(h, lines);
+    QCOMPARE(found.has_value(), line != -2);
+    if (!found)
+        return;
+    QCOMPARE(found->line, line);
+    QCOMPARE(found->character, character);
+    QVERIFY2(found->message.startsWith(u"Pole "_s + where), qPrintable(found->message));
+}
+
+void TestHeaderChecks::typedDate_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QDate>("expected"); // invalid: refused
+
+    QTest::newRow("with dots") << u"01.03.2015"_s << QDate(2015, 3, 1);
+    QTest::newRow("without leading zeros") << u"1.3.2015"_s << QDate(2015, 3, 1);
+    QTest::newRow("without dots") << u"01032015"_s << QDate(2015, 3, 1);
+    QTest::newRow("six digits") << u"010315"_s << QDate(2015, 3, 1);
+    QTest::newRow("two-digit year") << u"1.3.15"_s << QDate(2015, 3, 1);
+    QTest::newRow("trailing dot") << u"1.3.2015."_s << QDate(2015, 3, 1);
+    QTest::newRow("day and month keep the year") << u"15.4"_s << QDate(2026, 4, 15);
+    QTest::newRow("day keeps month and year") << u"9"_s << QDate(2026, 7, 9);
+    QTest::newRow("no 31st of February") << u"31.02.2026"_s << QDate();
+    QTest::newRow("month 13") << u"1.13.2026"_s << QDate();
+    QTest::newRow("three-digit year") << u"1.3.201"_s << QDate();
+    QTest::newRow("seven digits") << u"0103201"_s << QDate();
+    QTest::newRow("letters") << u"1.b.2015"_s << QDate();
+    QTest::newRow("empty") << QString() << QDate();
+}
+
+void TestHeaderChecks::typedDate()
+{
+    QFETCH(QString, typed);
+    QFETCH(QDate, expected);
+    const std::optional<QDate> date = headerchecks::parseTypedDate(typed, QDate(2026, 7, 20));
+    QCOMPARE(date.has_value(), expected.isValid());
+    if (date)
+        QCOMPARE(*date, expected);
 }
 
 // --- "<- partie" ---------------------------------------------------------------------------------

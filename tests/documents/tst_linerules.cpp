@@ -70,6 +70,8 @@ private slots:
     void storedCopyAllowance_data();
     void storedCopyAllowance();
     void storedQuantitySkipsTheMixRow();
+    void twoStoredLinesOfOneBatch_data();
+    void twoStoredLinesOfOneBatch();
     void fractionIsPartOfTheBatchKey();
     void twoLinesOfOneBatchEachAgainstTheWholeBalance();
     void percentageLimit_data();
@@ -268,10 +270,11 @@ void TestLineRules::storedCopyAllowance_data()
     QTest::addColumn<double>("available");
     QTest::addColumn<bool>("ok");
 
-    // Card 250000101-0441 holds 3950; the stored document took 400 of it. 250000103-0441 holds
-    // 2380 and the stored document did not take it.
-    QTest::newRow("stored quantity kept") << u"250000101-0441"_s << 4350.0 << 4350.0 << true;
-    QTest::newRow("above balance plus stored") << u"250000101-0441"_s << 4350.5 << 4350.0 << false;
+    // Card 250000101-0441 holds 3950; the stored document took 400 + 77 of it on two lines.
+    // 250000103-0441 holds 2380 and the stored document did not take it.
+    QTest::newRow("stored quantities kept") << u"250000101-0441"_s << 4427.0 << 4427.0 << true;
+    QTest::newRow("above balance plus both stored lines") << u"250000101-0441"_s << 4427.5 << 4427.0 << false;
+    QTest::newRow("above balance plus the first stored line only") << u"250000101-0441"_s << 4400.0 << 4427.0 << true;
     QTest::newRow("batch not stored: balance only") << u"250000103-0441"_s << 2380.0 << 2380.0 << true;
     QTest::newRow("batch not stored: above balance") << u"250000103-0441"_s << 2400.0 << 2380.0 << false;
 }
@@ -285,7 +288,7 @@ void TestLineRules::storedCopyAllowance()
 
     const QList<QVariantMap> stored{
         makeLine(u"250000101"_s, u"250000101-0441"_s, 0, u"111001"_s, 400, 40, 5.2),
-        makeLine(u"250000101"_s, u"250000101-0441"_s, 0, u"111001"_s, 77, 0, 5.2), // only the first counts
+        makeLine(u"250000101"_s, u"250000101-0441"_s, 0, u"111001"_s, 77, 0, 5.2), // both lines count
         makeLine(u"250000103"_s, u"250000103-0441"_s, 1, u"111003"_s, 500, 25, 5.0), // another fraction
     };
     QVariantMap header = emptyHeader();
@@ -305,6 +308,39 @@ void TestLineRules::storedQuantitySkipsTheMixRow()
     QCOMPARE(linerules::storedQuantity(stored, u"552600003"_s, 0), 250.0);
     QCOMPARE(linerules::storedQuantity(stored, u"552600003"_s, 60), 0.0);
     QCOMPARE(linerules::storedQuantity({mix}, u"552600003"_s, 0), 0.0);
+    // Two stored lines of one batch (4 + 6) gave back 10 together.
+    const QList<QVariantMap> twoLines{mix, makeLine(u"250000101"_s, u"250000101-0441"_s, 0, u"111001"_s, 4, 0, 5.2),
+                                      makeLine(u"250000101"_s, u"250000101-0441"_s, 0, u"111001"_s, 6, 0, 5.2)};
+    QCOMPARE(linerules::storedQuantity(twoLines, u"250000101-0441"_s, 0), 10.0);
+}
+
+void TestLineRules::twoStoredLinesOfOneBatch_data()
+{
+    QTest::addColumn<double>("mnozstvi");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("the unchanged 6") << 6.0 << true;
+    QTest::newRow("the unchanged 4") << 4.0 << true;
+    QTest::newRow("both together") << 10.0 << true;
+    QTest::newRow("more than both gave back") << 10.5 << false;
+}
+
+// The stored document took 4 + 6 of card 250000120-0441, which now holds 0: keeping either
+// stored line unchanged is allowed, as the save's own check allows it.
+void TestLineRules::twoStoredLinesOfOneBatch()
+{
+    QFETCH(double, mnozstvi);
+    QFETCH(bool, ok);
+    const QList<QVariantMap> stored{
+        makeLine(u"250000120"_s, u"250000120-0441"_s, 0, u"111001"_s, 4, 0, 5.2),
+        makeLine(u"250000120"_s, u"250000120-0441"_s, 0, u"111001"_s, 6, 0, 5.2),
+    };
+    const auto check = linerules::checkStock(*m_conn, Centre,
+                                             makeLine(u"250000120"_s, u"250000120-0441"_s, 0, u"111001"_s, mnozstvi, 0, 5.2),
+                                             stored);
+    QVERIFY(check.cardFound);
+    QCOMPARE(check.balance, 0.0);
+    QCOMPARE(check.available, 10.0);
+    QCOMPARE(check.ok, ok);
 }
 
 void TestLineRules::fractionIsPartOfTheBatchKey()

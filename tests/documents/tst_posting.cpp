@@ -12,9 +12,14 @@
 #include <QMutex>
 #include <QTemporaryDir>
 #include <QTest>
+#include <arpa/inet.h>
 #include <atomic>
 #include <latch>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace posting;
@@ -119,6 +124,151 @@ SaveContext newContext(const QString &workDir, const QString &cisloPC = u"01"_s)
     return ctx;
 }
 
+// A TCP relay in front of the private server that breaks the first client connection at its
+// "COMMIT" packet: before the server sees it (the transaction dies with the session) or after
+// the server has answered it (committed, but the client never learns). Statements under 50 bytes
+// travel uncompressed, so the packet is found in the byte stream. Later connections (the
+// program's reconnect) are relayed untouched, unless the relay is told to go away with the
+// connection.
+class BreakingRelay {
+public:
+    enum Moment { BeforeCommit, AfterCommit };
+
+    BreakingRelay(int serverPort, Moment moment, bool vanish)
+        : m_serverPort(serverPort)
+        , m_moment(moment)
+        , m_vanish(vanish)
+    {
+        m_listen = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a {};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = 0;
+        ::bind(m_listen, reinterpret_cast<sockaddr *>(&a), sizeof a);
+        ::listen(m_listen, 8);
+        socklen_t len = sizeof a;
+        ::getsockname(m_listen, reinterpret_cast<sockaddr *>(&a), &len);
+        m_port = ntohs(a.sin_port);
+        m_thread = std::thread([this] { loop(); });
+    }
+    ~BreakingRelay()
+    {
+        m_stop = true;
+        m_thread.join();
+        for (const Pair &p : m_pairs) {
+            ::close(p.client);
+            ::close(p.server);
+        }
+        if (m_listen >= 0)
+            ::close(m_listen);
+    }
+    int port() const { return m_port; }
+    bool broke() const { return m_broke; }
+
+private:
+    struct Pair {
+        int client;
+        int server;
+        bool breaking;
+        bool commitSent = false;
+    };
+
+    int connectServer() const
+    {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a {};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = htons(quint16(m_serverPort));
+        if (::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0) {
+            ::close(fd);
+            return -1;
+        }
+        return fd;
+    }
+
+    void breakPair(qsizetype i)
+    {
+        ::shutdown(m_pairs[i].client, SHUT_RDWR);
+        ::close(m_pairs[i].client);
+        ::close(m_pairs[i].server);
+        m_pairs.removeAt(i);
+        m_broke = true;
+        if (m_vanish) {
+            ::close(m_listen);
+            m_listen = -1;
+        }
+    }
+
+    void loop()
+    {
+        static const QByteArray commit("\x03" "COMMIT");
+        char buffer[65536];
+        while (!m_stop) {
+            QList<pollfd> fds;
+            if (m_listen >= 0)
+                fds.append(pollfd { m_listen, POLLIN, 0 });
+            for (const Pair &p : m_pairs) {
+                fds.append(pollfd { p.client, POLLIN, 0 });
+                fds.append(pollfd { p.server, POLLIN, 0 });
+            }
+            if (::poll(fds.data(), nfds_t(fds.size()), 50) <= 0)
+                continue;
+            int k = 0;
+            if (m_listen >= 0 && (fds[k++].revents & POLLIN)) {
+                const int client = ::accept(m_listen, nullptr, nullptr);
+                const int server = connectServer();
+                if (client >= 0 && server >= 0)
+                    m_pairs.append(Pair { client, server, !m_usedBreak });
+                m_usedBreak = true;
+                continue; // the poll list no longer matches the pairs
+            }
+            for (qsizetype i = 0; i < m_pairs.size(); ++i) {
+                Pair &p = m_pairs[i];
+                const short fromClient = fds[k++].revents;
+                const short fromServer = fds[k++].revents;
+                if (fromClient & (POLLIN | POLLHUP | POLLERR)) {
+                    const ssize_t n = ::read(p.client, buffer, sizeof buffer);
+                    if (n <= 0) {
+                        ::close(p.client);
+                        ::close(p.server);
+                        m_pairs.removeAt(i);
+                        break;
+                    }
+                    const QByteArray chunk(buffer, n);
+                    if (p.breaking && chunk.contains(commit)) {
+                        if (m_moment == BeforeCommit) {
+                            breakPair(i);
+                            break;
+                        }
+                        p.commitSent = true;
+                    }
+                    ::write(p.server, buffer, size_t(n));
+                }
+                if (fromServer & (POLLIN | POLLHUP | POLLERR)) {
+                    const ssize_t n = ::read(p.server, buffer, sizeof buffer);
+                    if (n <= 0 || p.commitSent) {
+                        breakPair(i); // the server's answer to COMMIT never reaches the client
+                        break;
+                    }
+                    ::write(p.client, buffer, size_t(n));
+                }
+            }
+        }
+    }
+
+    int m_serverPort;
+    Moment m_moment;
+    bool m_vanish;
+    int m_listen = -1;
+    int m_port = 0;
+    bool m_usedBreak = false;
+    std::atomic<bool> m_broke { false };
+    std::atomic<bool> m_stop { false };
+    QList<Pair> m_pairs;
+    std::thread m_thread;
+};
+
 } // namespace
 
 class TestPosting : public QObject {
@@ -135,6 +285,8 @@ private slots:
     void cancelledByOperator();
     void refusedWithoutDatabase_data();
     void refusedWithoutDatabase();
+    void unencodableRefusedBeforeTheQuestion_data();
+    void unencodableRefusedBeforeTheQuestion();
     void mixBatchExists();
     void stockShortfall_data();
     void stockShortfall();
@@ -157,6 +309,8 @@ private slots:
     void failingScriptLeavesNothing();
     void failingCorrectionLeavesNothing();
     void failingLockReleasesEverything();
+    void lostConnectionAtCommit_data();
+    void lostConnectionAtCommit();
 
     void sameMixBatchTwice();
     void twoWorkstationsCorrectOneDocument();
@@ -453,6 +607,10 @@ void TestPosting::refusedWithoutDatabase_data()
                                     << int(FocusTarget::MixBatch) << -1;
     QTest::newRow("mix full code empty") << u"553400003"_s << u""_s << QList<QVariantMap> { good } << noMix
                                          << int(FocusTarget::MixBatch) << -1;
+    // "<- partie" proposed 550000001, then 123456789 was typed into "Partie": the card would be
+    // booked under another batch.
+    QTest::newRow("mix full code of another batch") << u"123456789"_s << u"550000001"_s << QList<QVariantMap> { good }
+                                                    << noMix << int(FocusTarget::MixBatch) << -1;
     QTest::newRow("line without batch") << u"553400003"_s << u"553400003"_s << QList<QVariantMap> { good, noBatch }
                                         << noLine << int(FocusTarget::Line) << 1;
     QTest::newRow("line batch of 5") << u"553400003"_s << u"553400003"_s << QList<QVariantMap> { oddBatch } << noLine
@@ -483,6 +641,50 @@ void TestPosting::refusedWithoutDatabase()
     QCOMPARE(m_port.shown.first().firstButton, u"Zpět"_s);
     QCOMPARE(int(out.focus), focus);
     QCOMPARE(out.line, line);
+    QCOMPARE(snapshot(), before);
+}
+
+void TestPosting::unencodableRefusedBeforeTheQuestion_data()
+{
+    QTest::addColumn<QString>("where"); // "mix", "line" or "packaging"
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("line");
+    const QString tail = u", který databáze neumí uložit (kódování cp1250).\nOpravte prosím text pole."_s;
+    QTest::newRow("emoji in the header's description")
+        << u"mix"_s << u"popis"_s << u"Směs 😀 A"_s << u"Pole „Popis“ obsahuje znak „😀“ (U+1F600)"_s + tail << -1;
+    QTest::newRow("Cyrillic in the third line's name")
+        << u"line"_s << u"nazevosiva"_s << u"Корм"_s << u"Pole „Název“ (řádek 3) obsahuje znak „К“ (U+041A)"_s + tail << 2;
+    QTest::newRow("arrow in the labels of the packaging")
+        << u"packaging"_s << QString() << u"A → B"_s << u"Pole „Návěsky“ obsahuje znak „→“ (U+2192)"_s + tail << -1;
+}
+
+// A text the database cannot store is refused before "Zapsat provedené změny?", naming the field,
+// the line and the character; nothing is written.
+void TestPosting::unencodableRefusedBeforeTheQuestion()
+{
+    QFETCH(QString, where);
+    QFETCH(QString, column);
+    QFETCH(QString, value);
+    QFETCH(QString, message);
+    QFETCH(int, line);
+    addCard(u"250034001-0441"_s, 1000);
+    const QString before = snapshot();
+    Document doc = mixDocument(u"553400004"_s,
+        { ::line(u"250034001-0441"_s, 1), ::line(u"250034001-0441"_s, 2), ::line(u"250034001-0441"_s, 3) });
+    SaveContext ctx = newContext(m_workDir.path());
+    if (where == u"mix"_s)
+        doc.mix[column] = value;
+    else if (where == u"line"_s)
+        doc.lines[2][column] = value;
+    else
+        ctx.packaging.navesky = value;
+    const SaveOutcome out = save(doc, ctx);
+    QCOMPARE(int(out.result), int(SaveResult::Refused));
+    QCOMPARE(m_port.texts(), QStringList { message });
+    QCOMPARE(out.line, line);
+    QCOMPARE(int(out.focus), int(line >= 0 ? FocusTarget::Line : FocusTarget::None));
     QCOMPARE(snapshot(), before);
 }
 
@@ -974,6 +1176,92 @@ void TestPosting::failingLockReleasesEverything()
     QCOMPARE(log.enabled, (QList<bool> { false, true }));
     QVERIFY(lockFree);
     QCOMPARE(count(u"select count(*) from pelmixi where partiecela = '553400023'"_s), 0);
+}
+
+void TestPosting::lostConnectionAtCommit_data()
+{
+    QTest::addColumn<bool>("correction");
+    QTest::addColumn<int>("moment");
+    QTest::addColumn<bool>("vanish");
+    QTest::addColumn<QString>("verdict"); // the sentence after the lead; %1 the number
+    QTest::addColumn<bool>("written");
+    const QString saved = u"Doklad byl přesto zapsán pod číslem %1."_s;
+    const QString notSaved = u"Doklad nebyl zapsán, databáze zůstala beze změny."_s;
+    const QString unknown = u"Nepodařilo se ověřit, zda byl doklad zapsán."_s;
+    QTest::newRow("new, lost before the commit") << false << int(BreakingRelay::BeforeCommit) << false << notSaved << false;
+    QTest::newRow("new, lost after the commit") << false << int(BreakingRelay::AfterCommit) << false << saved << true;
+    QTest::newRow("correction, lost before the commit")
+        << true << int(BreakingRelay::BeforeCommit) << false << notSaved << false;
+    QTest::newRow("correction, lost after the commit") << true << int(BreakingRelay::AfterCommit) << false << saved << true;
+    QTest::newRow("new, server unreachable afterwards")
+        << false << int(BreakingRelay::AfterCommit) << true << unknown << true;
+}
+
+// The connection breaks at the script's COMMIT; the operator is told the truth the database holds.
+void TestPosting::lostConnectionAtCommit()
+{
+    QFETCH(bool, correction);
+    QFETCH(int, moment);
+    QFETCH(bool, vanish);
+    QFETCH(QString, verdict);
+    QFETCH(bool, written);
+    addCard(u"250034001-0441"_s, 1000);
+    SaveContext ctx = newContext(m_workDir.path());
+    Document doc = mixDocument(u"553400030"_s, { line(u"250034001-0441"_s, 100), line(u"250034001-0441"_s, 50) });
+    QString number;
+    if (correction) {
+        number = save(doc, ctx).cisdok;
+        QVERIFY(!number.isEmpty());
+        doc = open(number, &ctx, 0);
+        doc.lines[0][u"mnozstvi"_s] = 120.0;
+    }
+    const QString before = snapshot();
+    const int terminations = m_terminations;
+    QFile::remove(m_installation->programDir() + u"/pelmi.err"_s);
+    {
+        QMutexLocker lock(&m_port.mutex);
+        m_port.shown.clear();
+    }
+    SaveOutcome out;
+    {
+        BreakingRelay relay(testsupport::serverParams().port, BreakingRelay::Moment(moment), vanish);
+        ConnectionParams viaRelay = testsupport::serverParams(database);
+        viaRelay.port = relay.port();
+        Connection c(viaRelay);
+        HookLog log;
+        out = zapsat(c, doc, ctx, log.hooks());
+        QVERIFY(relay.broke());
+        QCOMPARE(log.left, 0);
+        QVERIFY(log.printed.isEmpty());
+        QVERIFY(!c.isOpen());
+    }
+    QCOMPARE(int(out.result), int(SaveResult::Failed));
+    QCOMPARE(m_terminations, terminations + 1);
+
+    const double taken = correction ? (written ? 170 : 150) : (written ? 150 : 0);
+    QCOMPARE(card(u"250034001-0441"_s).value(u"zustatek"_s).toDouble(), 1000 - taken);
+    if (!written)
+        QCOMPARE(snapshot(), before);
+    if (written && !correction)
+        number = m_db->scalar(u"select cislodokla from pelmixi where partiecela = '553400030' and smes = '1'"_s).toString();
+    QCOMPARE(count(u"select count(*) from pelmixi where partiecela = '553400030' and smes = '1'"_s),
+        qlonglong(written || correction ? 1 : 0));
+
+    const QList<Message> shown = m_port.shown;
+    QCOMPARE(shown.size(), 2); // the question, then the verdict
+    const QString text = shown.last().text;
+    QCOMPARE(out.message, text);
+    if (verdict.contains(u"%1"_s))
+        verdict = verdict.arg(number);
+    QVERIFY2(text.startsWith(u"Spojení s databázovým serverem bylo během zápisu přerušeno.\n"_s + verdict),
+        qPrintable(text));
+    QVERIFY2(text.contains(u"Program bude ukončen."_s), qPrintable(text));
+    QVERIFY(!text.contains(u"Nastala chyba SQL."_s));
+    // The failure is on record all the same.
+    QFile err(m_installation->programDir() + u"/pelmi.err"_s);
+    QVERIFY(err.open(QIODevice::ReadOnly));
+    QVERIFY(err.readAll().contains("\r\nCOMMIT;\r\n"));
+    QVERIFY(namedLockFree());
 }
 
 // --- workstations at the same time ---------------------------------------------------------

@@ -5,7 +5,9 @@
 #include "recipe.h"
 #include "testsupport.h"
 
+#include <QFile>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace recipe;
@@ -83,6 +85,11 @@ private slots:
     void valuesReachSqlQuoted();
     void unreadableFileKeepsEarlierLines();
     void missingFile();
+    void undefinedByteNamesFileAndLine();
+    void componentLimit_data();
+    void componentLimit();
+    void oneQueryPerTable();
+    void cancelledImportTakesNothing();
 
     void randomInput();
 
@@ -251,6 +258,27 @@ void TestRecipe::unreadableLine_data()
     QTest::newRow("quantity missing") << component(u"B7"_s, u"Ječmen"_s, u"60"_s, QString()).left(49) << false
                                       << QStringLiteral(
                                              "Receptura r.txt, řádek 6: řádek má jen 49 znaků, množství se čte od 50. znaku.");
+    QTest::newRow("negative percentage")
+        << component(u"B7"_s, u"Ječmen"_s, u"-40"_s, u"600"_s) << false
+        << QStringLiteral("Receptura r.txt, řádek 6: procento (znaky 33–39) musí být mezi 0 a 100: \"    -40\".");
+    QTest::newRow("percentage 1e300")
+        << component(u"B7"_s, u"Ječmen"_s, u"1e300"_s, u"600"_s) << false
+        << QStringLiteral("Receptura r.txt, řádek 6: procento (znaky 33–39) musí být mezi 0 a 100: \"  1e300\".");
+    QTest::newRow("percentage over 100")
+        << component(u"B7"_s, u"Ječmen"_s, u"100,5"_s, u"600"_s) << false
+        << QStringLiteral("Receptura r.txt, řádek 6: procento (znaky 33–39) musí být mezi 0 a 100: \"  100,5\".");
+    QTest::newRow("negative quantity")
+        << component(u"B7"_s, u"Ječmen"_s, u"60"_s, u"-600"_s) << false
+        << QStringLiteral("Receptura r.txt, řádek 6: množství (znaky 50–59) musí být mezi 0 a 9 999 999,99: \"      -600\".");
+    QTest::newRow("quantity 1e300")
+        << component(u"B7"_s, u"Ječmen"_s, u"60"_s, u"1e300"_s) << false
+        << QStringLiteral("Receptura r.txt, řádek 6: množství (znaky 50–59) musí být mezi 0 a 9 999 999,99: \"     1e300\".");
+    QTest::newRow("quantity beyond the column")
+        << component(u"B7"_s, u"Ječmen"_s, u"60"_s, u"1,5E7"_s) << false
+        << QStringLiteral("Receptura r.txt, řádek 6: množství (znaky 50–59) musí být mezi 0 a 9 999 999,99: \"     1,5E7\".");
+    QTest::newRow("negative totals")
+        << component(QString(), u"Celkem"_s, u"100"_s, u"-1000"_s) << true
+        << QStringLiteral("Receptura r.txt, řádek 7: množství (znaky 50–59) musí být mezi 0 a 9 999 999,99: \"     -1000\".");
     QTest::newRow("totals not a number")
         << component(QString(), u"Celkem"_s, u"sto"_s, u"1000"_s) << true
         << QStringLiteral("Receptura r.txt, řádek 7: procento (znaky 33–39) není číslo: \"    sto\".");
@@ -392,6 +420,106 @@ void TestRecipe::missingFile()
     QVERIFY(p.error.startsWith(u"Recepturu neni.txt nelze přečíst"_s));
     QVERIFY(p.lines.isEmpty());
     QVERIFY(p.header.isEmpty());
+}
+
+void TestRecipe::undefinedByteNamesFileAndLine()
+{
+    // Byte 0x98 is undefined in code page 1250 (another editor's UTF-8 or a damaged file).
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"vadna.txt"_s);
+    QStringList lines = recipeLines({component(u"A12"_s, u"Pšenice"_s, u"40"_s, u"400"_s),
+                                     component(u"B7"_s, u"JecXmen"_s, u"60"_s, u"600"_s)},
+                                    component(QString(), u"Celkem"_s, u"100"_s, u"1000"_s));
+    QByteArray bytes = cp1250::encode(lines.join(u"\r\n"_s) + u"\r\n"_s);
+    const qsizetype at = bytes.indexOf("JecXmen");
+    QVERIFY(at > 0);
+    bytes[at + 3] = char(0x98);
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+    const Proposal p = importFile(*m_db, path);
+    QCOMPARE(p.error, u"Receptura vadna.txt, řádek 6: znak na 11. pozici není znakem kódování cp1250 "
+                      u"(soubor byl zřejmě uložen v jiném kódování)."_s);
+    QVERIFY(!p.databaseError);
+    QCOMPARE(p.lines.size(), 1); // the line before it stays
+}
+
+void TestRecipe::componentLimit_data()
+{
+    QTest::addColumn<int>("components");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("at the limit") << MaxComponents << true;
+    QTest::newRow("one over") << MaxComponents + 1 << false;
+    QTest::newRow("300 000 lines") << 300000 << false;
+}
+
+void TestRecipe::componentLimit()
+{
+    QFETCH(int, components);
+    QFETCH(bool, accepted);
+    const QString a12 = component(u"A12"_s, u"Pšenice"_s, u"0,01"_s, u"0,1"_s);
+    QStringList list;
+    list.reserve(components);
+    for (int i = 0; i < components; ++i)
+        list << a12;
+    const ParsedRecipe parsed = parse(recipeLines(list, component(QString(), u"Celkem"_s, u"100"_s, u"1000"_s)),
+                                      u"velka.txt"_s);
+    if (accepted) {
+        QVERIFY(parsed.error.isEmpty());
+        QCOMPARE(parsed.items.size(), components + 1);
+    } else {
+        QCOMPARE(parsed.error, u"Receptura velka.txt má víc než 10 000 řádků složek (řádek 10005). Tak velký "
+                               u"soubor nelze převzít."_s);
+        QVERIFY(parsed.items.isEmpty()); // nothing of such a file is taken over
+    }
+}
+
+void TestRecipe::oneQueryPerTable()
+{
+    // 10 000 components of three codes: the server is asked twice, not 20 000 times.
+    QStringList list;
+    for (int i = 0; i < MaxComponents; ++i)
+        list << component(i % 3 == 0 ? u"A12"_s : i % 3 == 1 ? u"B7"_s : u"C3"_s, u"Složka"_s, u"0,01"_s, u"0,1"_s);
+    const ParsedRecipe parsed = parse(recipeLines(list, QString()), u"r.txt"_s);
+    QVERIFY(parsed.error.isEmpty());
+    Connection c(testsupport::serverParams(Database));
+    const auto selects = [&c] {
+        return c.query(u"show session status like 'Com_select'"_s).value(0, 1).toLongLong();
+    };
+    // Whatever reading the counter itself adds is measured first.
+    const qlonglong first = selects();
+    const qlonglong before = selects();
+    const qlonglong own = before - first;
+    int calls = 0;
+    const Proposal p = propose(c, parsed, [&calls](int, int) {
+        ++calls;
+        return true;
+    });
+    QCOMPARE(selects() - before - own, 2);
+    QVERIFY2(p.error.isEmpty(), qPrintable(p.error));
+    QCOMPARE(p.lines.size(), MaxComponents);
+    QCOMPARE(p.lines.at(1).value(u"nomenkla"_s).toString(), u"N-JEC"_s);
+    QVERIFY(calls > 2);
+}
+
+void TestRecipe::cancelledImportTakesNothing()
+{
+    QStringList list;
+    for (int i = 0; i < 2000; ++i)
+        list << component(u"A12"_s, u"Pšenice"_s, u"0,01"_s, u"0,1"_s);
+    const ParsedRecipe parsed = parse(recipeLines(list, component(QString(), u"Celkem"_s, u"100"_s, u"1000"_s)),
+                                      u"r.txt"_s);
+    int lastDone = -1;
+    const Proposal p = propose(*m_db, parsed, [&lastDone](int done, int) {
+        lastDone = done;
+        return done < 1000; // the operator presses "Přerušit" half-way
+    });
+    QVERIFY(p.cancelled);
+    QVERIFY(p.lines.isEmpty());
+    QVERIFY(p.header.isEmpty());
+    QVERIFY(p.error.isEmpty());
+    QCOMPARE(lastDone, 1000);
 }
 
 void TestRecipe::randomInput()

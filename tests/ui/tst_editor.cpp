@@ -119,6 +119,10 @@ private slots:
     void dateCheckOnLeaving();
     void batchCodeCheckOnLeaving_data();
     void batchCodeCheckOnLeaving();
+    void typedDate_data();
+    void typedDate();
+    void batchCodeAfterRefusedSave_data();
+    void batchCodeAfterRefusedSave();
     void proposeBatchCode();
     void priceListTakeOver();
     void priceListSortAndSearch();
@@ -589,6 +593,123 @@ void TestEditor::batchCodeCheckOnLeaving()
     QTRY_COMPARE(QApplication::focusWidget()->objectName(), focus);
 }
 
+void TestEditor::typedDate_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("key"); // the key that ends the typing
+    QTest::addColumn<QDate>("stored");
+    QTest::addColumn<QString>("message");
+
+    const QString closed = u"Datum je v již uzavřeném ÚO!"_s;
+    // The demo plant has closed June 2026.
+    QTest::newRow("full date, Tab") << u"01.07.2026"_s << int(Qt::Key_Tab) << QDate(2026, 7, 1) << QString();
+    QTest::newRow("without leading zeros, Enter") << u"1.8.2026"_s << int(Qt::Key_Return) << QDate(2026, 8, 1) << QString();
+    QTest::newRow("without dots") << u"15092026"_s << int(Qt::Key_Tab) << QDate(2026, 9, 15) << QString();
+    QTest::newRow("two-digit year") << u"2.10.26"_s << int(Qt::Key_Tab) << QDate(2026, 10, 2) << QString();
+    QTest::newRow("closed period still checked") << u"1.3.2015"_s << int(Qt::Key_Tab) << QDate(2015, 3, 1) << closed;
+    QTest::newRow("no such date") << u"31.02.2026"_s << int(Qt::Key_Tab) << QDate()
+                                  << u"„31.02.2026“ není platné datum. Zadejte je jako 1.3.2015 nebo 01032015."_s;
+}
+
+// An operator types the date over the selected field and leaves it with Enter or Tab.
+void TestEditor::typedDate()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, key);
+    QFETCH(QDate, stored);
+    QFETCH(QString, message);
+
+    auto w = start();
+    QVERIFY(w);
+    activate(*w);
+    DocumentEditor *editor = editorOf(*w);
+    child<QAction>(w.get(), u"Novdoklad1"_s)->trigger();
+    auto *date = child<QDateEdit>(editor, u"DBDateEdit1"_s);
+    QTRY_VERIFY(date->hasFocus());
+    const QDate shown(2026, 7, 20);
+    date->setDate(shown);
+    auto *text = date->findChild<QLineEdit *>();
+    QVERIFY(text);
+    text->selectAll();
+    QTest::keyClicks(date, typed);
+    QTest::keyClick(date, Qt::Key(key));
+    QTest::qWait(20);
+
+    if (stored.isValid()) {
+        QCOMPARE(editor->tables().header.asDate(u"datum"_s), stored);
+        QCOMPARE(date->date(), stored);
+    } else {
+        // The field shows and keeps the date it had before the typing.
+        QCOMPARE(editor->tables().header.asDate(u"datum"_s), shown);
+        QCOMPARE(date->date(), shown);
+        QCOMPARE(text->text(), u"20.07.2026"_s);
+    }
+    QTRY_COMPARE(rec->texts(), message.isEmpty() ? QStringList {} : QStringList { message });
+    if (!message.isEmpty())
+        QTRY_VERIFY(date->hasFocus());
+    else
+        QVERIFY(!date->hasFocus());
+    // Nothing more follows: the field the Tab went to is not checked when a refusal takes the
+    // focus back.
+    QTest::qWait(50);
+    QCOMPARE(rec->shown.size(), message.isEmpty() ? 0 : 1);
+}
+
+void TestEditor::batchCodeAfterRefusedSave_data()
+{
+    QTest::addColumn<QString>("proposed"); // "<- partie" first, or nothing
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("partiecela");
+
+    QTest::newRow("mix code typed after the refusal") << QString() << u"552600077"_s << u"552600077"_s;
+    QTest::newRow("proposal, then another mix code") << u"552600006"_s << u"552600077"_s << u"552600077"_s;
+    QTest::newRow("proposal, then a code of no mix") << u"552600006"_s << u"123456789"_s << QString();
+}
+
+// "Zapsat" refuses a mix batch that is missing or does not match its full code; a code typed
+// afterwards and left with Tab is checked once and fills (or clears) the full code.
+void TestEditor::batchCodeAfterRefusedSave()
+{
+    QFETCH(QString, proposed);
+    QFETCH(QString, typed);
+    QFETCH(QString, partiecela);
+
+    auto w = start();
+    QVERIFY(w);
+    activate(*w);
+    DocumentEditor *editor = editorOf(*w);
+    child<QAction>(w.get(), u"Novdoklad1"_s)->trigger();
+    auto *partie = child<QLineEdit>(editor, u"DBEdit11"_s);
+    WorkTable &header = editor->tables().header;
+    if (!proposed.isEmpty()) {
+        child<QPushButton>(editor, u"suiButtonNavrhPartie"_s)->click();
+        QCOMPARE(header.asString(u"partiecela"_s), proposed);
+    } else {
+        child<QPushButton>(editor, u"suiButton15"_s)->click();
+        QCOMPARE(rec->texts(), QStringList { u"Není vyplněna partie směsi."_s });
+        QTRY_VERIFY(partie->hasFocus());
+        rec->shown.clear();
+    }
+    partie->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(partie->hasFocus());
+    partie->selectAll();
+    QTest::keyClicks(partie, typed);
+    QTest::keyClick(partie, Qt::Key_Tab);
+    QTest::qWait(20);
+    QVERIFY2(rec->shown.isEmpty(), qPrintable(rec->texts().join(u'|')));
+    QCOMPARE(header.asString(u"partie"_s), typed);
+    QCOMPARE(header.asString(u"partiecela"_s), partiecela);
+    QCOMPARE(child<QLineEdit>(editor, u"DBEdit12"_s)->text(), partiecela);
+
+    // A full code that is not the batch's own is never saved.
+    if (partiecela.isEmpty()) {
+        child<QPushButton>(editor, u"suiButton15"_s)->click();
+        QCOMPARE(rec->texts(), QStringList { u"Není vyplněna partie směsi."_s });
+        QCOMPARE(scalar(u"select count(*) from pelmixi where partie = '123456789'"_s).toInt(), 0);
+        QCOMPARE(scalar(u"select count(*) from skarta where partie = '123456789'"_s).toInt(), 0);
+    }
+}
+
 void TestEditor::proposeBatchCode()
 {
     auto w = start();
@@ -1048,6 +1169,17 @@ void TestEditor::screenshots()
     child<QPushButton>(editor, u"suiButtonNavrhPartie"_s)->click();
     QTest::qWait(50);
     QVERIFY(w->grab().save(folder + u"/editor-new.png"_s));
+    // A date half typed over the selected field.
+    auto *date = child<QDateEdit>(editor, u"DBDateEdit1"_s);
+    date->setFocus(Qt::TabFocusReason);
+    date->findChild<QLineEdit *>()->selectAll();
+    QTest::keyClicks(date, u"1.8.20"_s);
+    QTest::qWait(50);
+    QVERIFY(w->grab().save(folder + u"/editor-typed-date.png"_s));
+    QTest::keyClicks(date, u"26"_s);
+    QTest::keyClick(date, Qt::Key_Tab);
+    QTest::qWait(50);
+    QVERIFY(w->grab().save(folder + u"/editor-typed-date-set.png"_s));
     child<QPushButton>(editor, u"suiButtonPridat"_s)->click();
     QTest::keyClicks(child<QLineEdit>(editor->lineEditor(), u"EditPARTIE"_s), u"250000101"_s);
     child<QPushButton>(editor->lineEditor(), u"ButtonSkl"_s)->click();

@@ -136,6 +136,8 @@ private slots:
     void opravitOnEmptyLineTable();
     void leavingPartie_data();
     void leavingPartie();
+    void afterZeroPriceWorkTheFieldIsCheckedAgain_data();
+    void afterZeroPriceWorkTheFieldIsCheckedAgain();
     void pickerTakeOverFillsTheLine();
     void pickerZpetReturnsToPartie();
     void takeOverWithoutLineEditOpensTheEditor();
@@ -266,6 +268,55 @@ void TestLineEditor::tabOut(QWidget *from)
 {
     QTest::keyClick(from, Qt::Key_Tab);
     settle();
+}
+
+void TestLineEditor::afterZeroPriceWorkTheFieldIsCheckedAgain_data()
+{
+    QTest::addColumn<QString>("next"); // "type" a priced work, "leave" the field, "keep" the line
+    QTest::newRow("next code typed and left with Tab") << u"type"_s;
+    QTest::newRow("field left again") << u"leave"_s;
+    QTest::newRow("line kept straight away") << u"keep"_s;
+}
+
+// "Tato práce má nulovou NC!" answered with "Zpět": whatever the operator does next, the field
+// is checked again, and a line without a batch is never kept.
+void TestLineEditor::afterZeroPriceWorkTheFieldIsCheckedAgain()
+{
+    QFETCH(QString, next);
+    m_rig = makeRig();
+    QVERIFY(m_rig);
+    Rig &rig = *m_rig;
+    rig.worksCosted = true;
+    rig.setContext();
+    startLine(rig);
+    typeInto(rig.field("EditPARTIE"), u"DOP"_s);
+    tabOut(rig.field("EditPARTIE"));
+    QTRY_COMPARE(rig.rec->texts(), QStringList { u"Tato práce má nulovou NC!"_s });
+    QTRY_VERIFY(rig.field("EditPARTIE")->hasFocus());
+    rig.rec->shown.clear();
+
+    if (next == u"type"_s) {
+        typeInto(rig.field("EditPARTIE"), u"MIC"_s);
+        tabOut(rig.field("EditPARTIE"));
+        QTRY_COMPARE(text(rig.line(), "partiecela"), u"MIC"_s);
+        QVERIFY2(rig.rec->shown.isEmpty(), qPrintable(rig.rec->texts().join(u'|')));
+        QVERIFY(!text(rig.line(), "nomenkla").isEmpty());
+        QTRY_VERIFY(rig.field("DBEditMNOZSTVI")->hasFocus());
+    } else if (next == u"leave"_s) {
+        rig.field("DBEditMNOZSTVI")->setFocus(Qt::MouseFocusReason);
+        settle();
+        QTRY_COMPARE(rig.rec->texts(), QStringList { u"Tato práce má nulovou NC!"_s });
+        QTRY_VERIFY(rig.field("EditPARTIE")->hasFocus());
+        QVERIFY(text(rig.line(), "partiecela").isEmpty());
+    } else {
+        rig.button("ButtonZapsatRadek")->click();
+        settle();
+        QCOMPARE(rig.rec->texts(), QStringList { u"Tato práce má nulovou NC!"_s });
+        QVERIFY(rig.editor->isEditing());
+        QVERIFY(text(rig.line(), "partiecela").isEmpty());
+    }
+    rig.editor->cancelEdit();
+    QCOMPARE(rig.lines().size(), 0); // no empty line was kept
 }
 
 // Through the panel: "Partie" typed and left, the filtered picker, the card chosen, "Převzít".

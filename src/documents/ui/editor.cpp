@@ -15,6 +15,9 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QSignalBlocker>
 #include <QHeaderView>
 #include <QTableView>
 
@@ -433,10 +436,12 @@ void DocumentEditor::fillMixBatch()
 {
     try {
         const headerchecks::BatchCodeCheck check
-            = headerchecks::checkBatchCode(m_tables.header.record(), headerchecks::mixPrefix(m_connection));
+            = headerchecks::checkChangedBatchCode(m_tables.header.record(), headerchecks::mixPrefix(m_connection));
         if (check.ok && check.filled) {
             storeHeader({ { u"partiecela"_s, check.header.value(u"partiecela"_s) },
                 { u"podnik"_s, check.header.value(u"podnik"_s) }, { u"lomeni"_s, check.header.value(u"lomeni"_s) } });
+        } else if (check.cleared) {
+            storeHeader({ { u"partiecela"_s, QString() } });
         }
     } catch (const DbError &) {
         // The check on leaving the field and the save read the prefix again and report the error.
@@ -463,8 +468,104 @@ bool DocumentEditor::focusGoesToBack() const
     return QApplication::focusWidget() == ui->suiButtonZpet;
 }
 
+void DocumentEditor::showDateText(const QString &text)
+{
+    if (QLineEdit *edit = ui->DBDateEdit1->findChild<QLineEdit *>()) {
+        // The date edit must not read the half-typed text as sections while it is collected.
+        const QSignalBlocker blocker(edit);
+        edit->setText(text);
+        edit->setCursorPosition(int(text.size()));
+    }
+}
+
+bool DocumentEditor::typeIntoDate(QKeyEvent *key)
+{
+    const QString text = key->text();
+    const bool dateCharacter = text.size() == 1 && (text.at(0) == u'.' || (text.at(0) >= u'0' && text.at(0) <= u'9'))
+        && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (!m_typingDate) {
+        if (!dateCharacter || ui->DBDateEdit1->isReadOnly()) {
+            m_dateFresh = false;
+            return false;
+        }
+        // The first digit typed after entering the field, or typed over a selection from the
+        // day on, starts a whole date; after an arrow key the sections are edited one by one.
+        const QLineEdit *edit = ui->DBDateEdit1->findChild<QLineEdit *>();
+        const bool fromDay = edit && edit->hasSelectedText() && edit->selectionStart() == 0;
+        if (!m_dateFresh && !fromDay)
+            return false;
+        m_typingDate = true;
+        m_typedDate.clear();
+    }
+    switch (key->key()) {
+    case Qt::Key_Backspace:
+        m_typedDate.chop(1);
+        showDateText(m_typedDate);
+        return true;
+    case Qt::Key_Escape:
+        m_typingDate = false;
+        m_typedDate.clear();
+        showDateText(ui->DBDateEdit1->date().toString(ui->DBDateEdit1->displayFormat()));
+        return true;
+    default:
+        break;
+    }
+    if (dateCharacter) {
+        if (m_typedDate.size() < 10)
+            m_typedDate += text;
+        showDateText(m_typedDate);
+        return true;
+    }
+    // Enter, Tab, an arrow...: the typed date is set first, then the key does what it does.
+    commitTypedDate();
+    m_dateFresh = false;
+    return false;
+}
+
+void DocumentEditor::commitTypedDate()
+{
+    if (!m_typingDate)
+        return;
+    m_typingDate = false;
+    const QString typed = m_typedDate;
+    m_typedDate.clear();
+    const std::optional<QDate> date = headerchecks::parseTypedDate(typed, ui->DBDateEdit1->date());
+    if (date) {
+        ui->DBDateEdit1->setDate(*date);
+        showDateText(date->toString(ui->DBDateEdit1->displayFormat()));
+        return;
+    }
+    showDateText(ui->DBDateEdit1->date().toString(ui->DBDateEdit1->displayFormat()));
+    if (typed.isEmpty())
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, typed] {
+            messages::show(u"„%1“ není platné datum. Zadejte je jako 1.3.2015 nebo 01032015."_s.arg(typed),
+                MessageIcon::Stop, 1, u"Zpět"_s);
+            refocus(ui->DBDateEdit1);
+        },
+        Qt::QueuedConnection);
+}
+
+void DocumentEditor::refocus(QWidget *field)
+{
+    // The field the operator had moved to is left because a refusal takes the focus back, not by
+    // the operator: its own check does not run (two refusing fields would hand the focus to each
+    // other for ever).
+    m_refocusing = true;
+    field->setFocus(Qt::OtherFocusReason);
+    m_refocusing = false;
+}
+
 bool DocumentEditor::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == ui->DBDateEdit1 && event->type() == QEvent::KeyPress && m_open)
+        return typeIntoDate(static_cast<QKeyEvent *>(event)) || QWidget::eventFilter(watched, event);
+    if (watched == ui->DBDateEdit1 && event->type() == QEvent::FocusOut)
+        commitTypedDate();
+    if (watched == ui->DBDateEdit1 && event->type() == QEvent::FocusIn)
+        m_dateFresh = true;
     if (event->type() == QEvent::FocusOut && m_open) {
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
         // A message box or a menu taking the focus for a moment is no leaving of the field.
@@ -472,7 +573,7 @@ bool DocumentEditor::eventFilter(QObject *watched, QEvent *event)
             commitEdits();
             // The checks run once the focus has settled, so that their messages and focus
             // changes do not interleave with the focus change that triggered them.
-            if (!focusGoesToBack()) {
+            if (!focusGoesToBack() && !m_refocusing) {
                 if (watched == ui->DBDateEdit1)
                     QMetaObject::invokeMethod(this, &DocumentEditor::checkDateField, Qt::QueuedConnection);
                 else if (watched == ui->DBEdit11 && !ui->DBEdit11->isReadOnly())
@@ -503,7 +604,7 @@ void DocumentEditor::checkDateField()
     messages::show(check.message, MessageIcon::Stop, 1, u"Zpět"_s);
     m_checking = false;
     ui->suiPageControl1->setCurrentWidget(ui->TabSheetSmes);
-    ui->DBDateEdit1->setFocus(Qt::OtherFocusReason);
+    refocus(ui->DBDateEdit1);
 }
 
 void DocumentEditor::checkBatchField()
@@ -513,16 +614,18 @@ void DocumentEditor::checkBatchField()
     commitEdits();
     headerchecks::BatchCodeCheck check;
     try {
-        check = headerchecks::checkBatchCode(m_tables.header.record(), headerchecks::mixPrefix(m_connection));
+        check = headerchecks::checkChangedBatchCode(m_tables.header.record(), headerchecks::mixPrefix(m_connection));
     } catch (const DbError &e) {
         messages::standardError(e.message());
         return;
     }
+    if (check.cleared)
+        storeHeader({ { u"partiecela"_s, QString() } });
     if (!check.ok) {
         m_checking = true;
         messages::show(check.message, MessageIcon::Stop, 1, u"OK"_s);
         m_checking = false;
-        ui->DBEdit11->setFocus(Qt::OtherFocusReason);
+        refocus(ui->DBEdit11);
         return;
     }
     if (check.filled) {
@@ -554,7 +657,7 @@ void DocumentEditor::proposeBatchCode()
         storeHeader(changed);
     if (!result.ok) {
         messages::show(result.message, MessageIcon::Stop, 1, u"OK"_s);
-        ui->DBEdit11->setFocus(Qt::OtherFocusReason);
+        refocus(ui->DBEdit11);
         return;
     }
     ui->DBEdit1->setFocus(Qt::OtherFocusReason);

@@ -29,6 +29,7 @@
 class Connection;
 class LineEditor;
 class PriceListPicker;
+class QKeyEvent;
 class QLineEdit;
 class QTableView;
 class TFnavrhKS;
@@ -144,6 +145,12 @@ private:
     void fillMixBatch();
     posting::SaveContext saveContext() const;
     bool focusGoesToBack() const;
+    // A whole date typed into "Datum" (the section editing of the date edit takes one part at a
+    // time): collected while typed, set when the field is left or Enter/Tab is pressed.
+    bool typeIntoDate(QKeyEvent *key);
+    void commitTypedDate();
+    void showDateText(const QString &text);
+    void refocus(QWidget *field);
 
     std::unique_ptr<Ui::DocumentEditor> ui;
     Connection &m_connection;
@@ -156,6 +163,10 @@ private:
     bool m_checking = false;
     bool m_loadingDate = false;
     bool m_dateModified = false;
+    bool m_typingDate = false;
+    bool m_refocusing = false;
+    bool m_dateFresh = false; // "Datum" has just got the focus: the first digit starts a whole date
+    QString m_typedDate;
     double m_celkem = 0;
     QList<Binding> m_bindings;
     WorkTableModel *m_linesModel = nullptr;

@@ -72,8 +72,13 @@ LineEditor::LineEditor(Connection &conn, opening::WorkingTables &tables, QWidget
     ui->ButtonPrace->setToolTip(u"Seznam prací"_s);
     ui->EditPARTIE->installEventFilter(this);
     ui->DBEditPR->installEventFilter(this);
+    ui->DBEditMNOZSTVI->installEventFilter(this);
+    ui->DBEditMJ->installEventFilter(this);
 
-    connect(ui->EditPARTIE, &QLineEdit::textEdited, this, [this](const QString &t) { fieldEdited(u"partie"_s, t); });
+    connect(ui->EditPARTIE, &QLineEdit::textEdited, this, [this](const QString &t) {
+        m_batchUnchecked = true;
+        fieldEdited(u"partie"_s, t);
+    });
     connect(
         ui->DBEditMNOZSTVI, &QLineEdit::textEdited, this, [this](const QString &t) { fieldEdited(u"mnozstvi"_s, t); });
     connect(ui->DBEditMJ, &QLineEdit::textEdited, this, [this](const QString &t) { fieldEdited(u"mj"_s, t); });
@@ -205,6 +210,7 @@ void LineEditor::beginEditing(bool isNew)
     m_editing = true;
     m_isNew = isNew;
     m_batchPending = false;
+    m_batchUnchecked = false;
     m_percentDirty = false;
     const int partie = m_tables.lines.fieldIndex(u"partie"_s);
     if (partie >= 0 && m_tables.lines.columns().at(partie).length > 0)
@@ -229,6 +235,7 @@ void LineEditor::endEditing()
     m_editing = false;
     m_isNew = false;
     m_batchPending = false;
+    m_batchUnchecked = false;
     m_percentDirty = false;
     closePicker();
     hide();
@@ -314,8 +321,33 @@ void LineEditor::fieldEdited(const QString &field, const QString &text)
     }
 }
 
+void LineEditor::queueBatchCheck()
+{
+    if (m_batchPending)
+        return;
+    m_batchPending = true;
+    // Run after the focus change is complete: the check may open a dialog or the picker.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_batchPending) {
+                m_batchPending = false;
+                leaveBatchField();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
 bool LineEditor::eventFilter(QObject *watched, QEvent *event)
 {
+    // A code typed into "Partie" that no check has accepted yet is checked as soon as another
+    // field of the line gets the focus, whatever way the focus left "Partie" (a message box in
+    // between, a window that was not active when the focus moved).
+    if (event->type() == QEvent::FocusIn && m_editing && m_batchUnchecked
+        && (watched == ui->DBEditMNOZSTVI || watched == ui->DBEditMJ || watched == ui->DBEditPR)) {
+        queueBatchCheck();
+        return QWidget::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::FocusOut && m_editing) {
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
         if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
@@ -328,19 +360,8 @@ bool LineEditor::eventFilter(QObject *watched, QEvent *event)
             const bool exempt = !target || target == m_ctx.documentBack.data() || target == ui->ButtonSkl
                 || target == ui->ButtonPrace || target == ui->ButtonZpetRadek
                 || (m_pickerOpen && m_picker && m_picker->isAncestorOf(target));
-            if (!exempt && !m_batchPending) {
-                m_batchPending = true;
-                // Run after the focus change is complete: the check may open a dialog or the picker.
-                QMetaObject::invokeMethod(
-                    this,
-                    [this] {
-                        if (m_batchPending) {
-                            m_batchPending = false;
-                            leaveBatchField();
-                        }
-                    },
-                    Qt::QueuedConnection);
-            }
+            if (!exempt)
+                queueBatchCheck();
         }
     }
     return QWidget::eventFilter(watched, event);
@@ -350,7 +371,7 @@ bool LineEditor::flushPending()
 {
     if (m_percentDirty)
         leavePercent();
-    if (m_batchPending) {
+    if (m_batchPending || m_batchUnchecked) {
         m_batchPending = false;
         return leaveBatchField();
     }
@@ -364,6 +385,7 @@ bool LineEditor::leaveBatchField()
     if (!m_editing || !m_picker)
         return false;
     const QString code = ui->EditPARTIE->text();
+    m_batchUnchecked = false;
     const linerules::BatchFieldDecision decision
         = linerules::leaveBatchField(code, m_works, m_picker->cards(), m_ctx.worksCosted);
     try {
@@ -375,6 +397,8 @@ bool LineEditor::leaveBatchField()
             ui->DBEditMNOZSTVI->setFocus(Qt::OtherFocusReason);
             return true;
         case linerules::BatchFieldAction::ZeroPriceWork:
+            // Refused: the next code typed, or leaving the field again, is checked again.
+            m_batchUnchecked = true;
             stop(decision.message, u"Zpět"_s);
             ui->EditPARTIE->setFocus(Qt::OtherFocusReason);
             return false;
@@ -425,6 +449,7 @@ void LineEditor::pickerTakeOver()
 void LineEditor::takeOverCard(const QVariantMap &card)
 {
     m_batchPending = false;
+    m_batchUnchecked = false;
     try {
         setLineValues(linerules::takeOverCard(m_tables.lines.record(), card));
     } catch (const WorkTableError &e) {

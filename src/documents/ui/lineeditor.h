@@ -115,6 +115,7 @@ private:
     bool leaveBatchField(); // true when the line was filled
     void leavePercent();
     bool flushPending(); // runs a field check the focus change queued
+    void queueBatchCheck(); // the check of "Partie", once the focus has settled
     void pickerTakeOver(); // "Převzít" of the picker
     void takeOverCard(const QVariantMap &card);
     void closePicker();
@@ -137,5 +138,6 @@ private:
     bool m_isNew = false;
     bool m_pickerOpen = false;
     bool m_batchPending = false; // "Partie" was left; its check is queued
+    bool m_batchUnchecked = false; // "Partie" holds a typed or refused code no check has accepted
     bool m_percentDirty = false; // "%" was typed into and not left yet
 };

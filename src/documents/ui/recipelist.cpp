@@ -4,8 +4,11 @@
 #include "paths.h"
 #include "ui_recipelist.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
+#include <QProgressDialog>
 
 TFnavrhKS::TFnavrhKS(Connection &connection, QWidget *parent)
     : QDialog(parent)
@@ -66,7 +69,23 @@ void TFnavrhKS::takeOver()
     if (path.isEmpty())
         return;
     QDir::setCurrent(paths::programDir());
-    const recipe::Proposal proposal = recipe::importFile(m_connection, path);
+    // A long recipe shows how far the import has come and can be stopped; a stopped import
+    // takes nothing over.
+    QProgressDialog progress(QStringLiteral("Načítám recepturu %1…").arg(QFileInfo(path).fileName()),
+                             QStringLiteral("Přerušit"), 0, 100, this);
+    progress.setWindowTitle(QStringLiteral("Tavrix05"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    progress.setAutoReset(false);
+    const recipe::Proposal proposal = recipe::importFile(m_connection, path, [&progress](int done, int total) {
+        progress.setMaximum(total);
+        progress.setValue(done);
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled();
+    });
+    progress.close();
+    if (proposal.cancelled)
+        return;
     emit proposalTaken(proposal);
     if (proposal.error.isEmpty())
         return;
