@@ -131,7 +131,7 @@ int run(const QStringList &arguments)
         return pdfcli::Success;
     }
     using namespace pelmixi::printing;
-    const PdfResult written = writeReportPdf(out, recallReport(recallReportData(trace)).layout());
+    const PdfResult written = writeReportPdf(out, recallReport(recallReportData(trace)).layout(), {}, {}, true);
     if (!written.ok)
         return fail(pdfcli::ExportError, pdfExportErrorText() + u": "_s + written.errorMessage);
     return pdfcli::Success;

@@ -409,16 +409,21 @@ void TestGenealogy::recallReportAndPdf()
     QVERIFY(std::any_of(all.begin(), all.end(), [](const QString &s) { return s.startsWith(u"Cyklus: partie 551000003/0"_s); }));
 
     const QString pdf = inst->programDir() + u"/recall.pdf"_s;
-    QVERIFY(writeReportPdf(pdf, laid).ok);
-    const QString qpdf = QStandardPaths::findExecutable(u"qpdf"_s);
-    if (!qpdf.isEmpty())
-        QVERIFY(runTool(qpdf, {u"--check"_s, pdf}));
-    const QString pdfinfo = QStandardPaths::findExecutable(u"pdfinfo"_s);
-    if (!pdfinfo.isEmpty()) {
-        QByteArray info;
-        QVERIFY(runTool(pdfinfo, {pdf}, &info));
-        QVERIFY2(info.contains("Pages:          " + QByteArray::number(laid.pages.size())), info.constData());
-    }
+    QVERIFY(writeReportPdf(pdf, laid, {}, {}, true).ok);
+    const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
+    QVERIFY2(!pdftotext.isEmpty(), "pdftotext (poppler-utils, scripts/install-deps.sh) is missing");
+    QByteArray extracted;
+    QVERIFY(runTool(pdftotext, {u"-layout"_s, u"-enc"_s, u"UTF-8"_s, pdf, u"-"_s}, &extracted));
+    const QString text = QString::fromUtf8(extracted);
+    for (const QString &expected :
+         {u"Stažení partie – přehled odběratelů"_s, u"WHEAT-01/0"_s, u"Pšenice potravinářská"_s, u"Farma Alfa"_s,
+          u"Farma Beta; Horní Ves"_s, u"DL 2601010002"_s, u"Vlastní výkrm"_s, u"SM 2601010001"_s,
+          u"středisko 102"_s, u"Podezřelé množství"_s, u"Vytištěno:"_s, u"10.09.2026 14:05:00"_s})
+        QVERIFY2(text.contains(expected), qPrintable(expected + u" not in:\n"_s + text));
+    QVERIFY(runTool(QStandardPaths::findExecutable(u"qpdf"_s), {u"--check"_s, pdf}));
+    QByteArray info;
+    QVERIFY(runTool(QStandardPaths::findExecutable(u"pdfinfo"_s), {pdf}, &info));
+    QVERIFY2(info.contains("Pages:          " + QByteArray::number(laid.pages.size())), info.constData());
 }
 
 void TestGenealogy::commandLine_data()
