@@ -27,6 +27,8 @@ void openGenealogy(TForm1 &window, const QVariant &partiecela, const QVariant &l
 void wireGenealogy(TForm1 &window)
 {
     QMenu *list = window.listPopupMenu();
+    if (list->findChild<QAction *>(u"RodokmenPartieSeznam"_s))
+        return; // wired already
     list->addSeparator();
     QAction *fromList = list->addAction(u"Rodokmen partie…"_s);
     fromList->setObjectName(u"RodokmenPartieSeznam"_s);

@@ -13,12 +13,17 @@
 #include "printing/pdfwriter.h"
 #include "printing/recallreport.h"
 #include "testsupport.h"
+#include "tform1.h"
+#include "windowtest.h"
+#include "wiring.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
+#include <QTableView>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
@@ -176,6 +181,7 @@ private slots:
     void commandLine();
     void missingIndexesStillTraceAndWarn();
     void demoDeliveredMixTracesTwoLevelsUp();
+    void popupMenusOpenTheWindow();
 
 private:
     std::unique_ptr<testsupport::Installation> inst;
@@ -534,6 +540,51 @@ void TestGenealogy::demoDeliveredMixTracesTwoLevelsUp()
         QVERIFY2(!row.docType.isEmpty(), qPrintable(row.batch + u": "_s + row.note));
     }
     QVERIFY(deepest >= 2);
+}
+
+void TestGenealogy::popupMenusOpenTheWindow()
+{
+    inst->writeModuleIni(u"TForm1"_s, u"Label1_Caption"_s, u"101"_s);
+    TForm1 w(StartOptions{u"modul"_s, 0});
+    wireGenealogy(w);
+    wireGenealogy(w); // wiring twice adds nothing
+    QVERIFY(w.startUp());
+    QAction *fromList = w.listPopupMenu()->findChild<QAction *>(u"RodokmenPartieSeznam"_s);
+    QAction *fromLine = w.linesPopupMenu()->findChild<QAction *>(u"RodokmenPartieRadek"_s);
+    QVERIFY(fromList && fromLine);
+    QCOMPARE(fromList->text(), u"Rodokmen partie…"_s);
+    QCOMPARE(fromLine->text(), u"Rodokmen partie…"_s);
+    QCOMPARE(w.listPopupMenu()->findChildren<QAction *>(u"RodokmenPartieSeznam"_s).size(), 1);
+
+    // The list's entry traces the selected document's mix batch.
+    bool found = false;
+    for (int r = 0; r < w.listGrid()->model()->rowCount() && !found; ++r) {
+        w.listGrid()->setCurrentIndex(w.listGrid()->model()->index(r, 0));
+        found = w.currentListValue(u"cislodokla"_s).toString() == u"2601010001"_s;
+    }
+    QVERIFY(found);
+    QString title;
+    int downRows = -1;
+    testsupport::onWindow(u"GenealogyWindow"_s, [&](QWidget *window) {
+        title = window->windowTitle();
+        downRows = window->findChild<QTreeWidget *>(u"downTree"_s)->topLevelItem(0)->childCount();
+        static_cast<QDialog *>(window)->accept();
+    });
+    fromList->trigger();
+    QCOMPARE(title, u"Rodokmen partie 551000001/0"_s);
+    QCOMPARE(downRows, 3); // SM, KA and KS that consumed the mix
+
+    // The lines' entry traces the selected composition line's batch.
+    const QVariantMap line = w.currentLine();
+    QVERIFY(!line.isEmpty());
+    testsupport::onWindow(u"GenealogyWindow"_s, [&](QWidget *window) {
+        title = window->windowTitle();
+        static_cast<QDialog *>(window)->accept();
+    });
+    fromLine->trigger();
+    QCOMPARE(title, u"Rodokmen partie "_s + line.value(u"partiecela"_s).toString() + u'/'
+                        + QString::number(line.value(u"lomeni"_s).toLongLong()));
+    testsupport::stopWindowWatchers();
 }
 
 QTEST_MAIN(TestGenealogy)
