@@ -361,9 +361,12 @@ const char *const kExtraGlyphs[] = {
     "Aacute", "aacute", "Ccaron", "ccaron", "Dcaron", "dcaron", "Eacute", "eacute", "Ecaron", "ecaron",
     "Iacute", "iacute", "Ncaron", "ncaron", "Oacute", "oacute", "Rcaron", "rcaron", "Scaron", "scaron",
     "Tcaron", "tcaron", "Uacute", "uacute", "Uring", "uring", "Yacute", "yacute", "Zcaron", "zcaron",
-    "endash", "quotedblbase", "quotedblleft", "multiply", "arrowright", "section",
+    "endash", "quotedblbase", "quotedblleft", "multiply", "arrowright", "section", "Adieresis", "adieresis",
+    "Odieresis", "odieresis", "Udieresis", "udieresis", "germandbls", "Lacute", "lacute", "Lcaron", "lcaron",
+    "ocircumflex", "ellipsis",
 };
-const char16_t kExtraChars[] = u"ÁáČčĎďÉéĚěÍíŇňÓóŘřŠšŤťÚúŮůÝýŽž–„“×→§";
+const char16_t kExtraChars[] = u"ÁáČčĎďÉéĚěÍíŇňÓóŘřŠšŤťÚúŮůÝýŽž–„“×→§ÄäÖöÜüßĹĺĽľô…";
+static_assert(std::size(kExtraChars) - 1 == std::size(kExtraGlyphs), "one glyph name per character");
 constexpr int kFirstExtraCode = 128;
 
 QByteArray textFontObject()
