@@ -822,15 +822,15 @@ void computePartnerTotals(Trace &t)
             partner = u"(neuveden)"_s;
         const std::optional<double> f = unitFactor(row.unit, baseUnit);
         const QString unit = f ? baseUnit : row.unit;
-        auto it = std::find_if(t.partners.begin(), t.partners.end(), [&](const PartnerTotal &p) {
-            return p.partner == partner && p.docType == row.docType && p.unit == unit;
-        });
+        auto it = std::find_if(t.partners.begin(), t.partners.end(),
+                               [&](const PartnerTotal &p) { return p.partner == partner && p.unit == unit; });
         if (it == t.partners.end()) {
-            t.partners.append(PartnerTotal{partner, row.docType, {}, 0, unit, false});
+            t.partners.append(PartnerTotal{partner, {}, 0, unit, false});
             it = t.partners.end() - 1;
         }
-        if (!it->documents.contains(row.docNumber))
-            it->documents.append(row.docNumber);
+        const QString document = docText(row.docType, row.docNumber);
+        if (!it->documents.contains(document))
+            it->documents.append(document);
         if (row.suspect)
             it->suspect += *row.suspect * (f ? *f : 1.0);
         else

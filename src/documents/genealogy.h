@@ -62,8 +62,7 @@ struct Row {
 // unit where t and kg allow it.
 struct PartnerTotal {
     QString partner;
-    QString docType;
-    QStringList documents; // document numbers, in trace order, each once
+    QStringList documents; // "DL 2601010001", in trace order, each once
     double suspect = 0;
     QString unit;
     bool incomplete = false; // a movement's share could not be determined

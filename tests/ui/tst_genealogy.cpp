@@ -243,15 +243,15 @@ void TestGenealogy::suspectTotalsPerCustomer()
     const genealogy::Trace t = genealogy::trace(*db, {u"WHEAT-01"_s, 0}, genealogy::Direction::Down);
     QStringList totals;
     for (const genealogy::PartnerTotal &p : t.partners)
-        totals << QStringList{p.docType, p.partner, p.documents.join(u','), genealogy::formatQuantity(p.suspect), p.unit,
+        totals << QStringList{p.partner, p.documents.join(u','), genealogy::formatQuantity(p.suspect), p.unit,
                               p.incomplete ? u"neúplné"_s : QString()}
                       .join(u'|');
     const QStringList expected{
-        u"DL|Farma Alfa|2601010003,2601010001|8|t|"_s,
-        u"DL|Farma Beta; Horní Ves|2601010002|6|t|"_s,
-        u"VN|Vlastní výkrm|2601010001|2|t|"_s,
-        u"DL|Farma Gama|2601010004|0|ks|neúplné"_s,
-        u"VP|středisko 102|2601010001|1.5|t|"_s,
+        u"Farma Alfa|DL 2601010003,DL 2601010001|8|t|"_s,
+        u"Farma Beta; Horní Ves|DL 2601010002|6|t|"_s,
+        u"Vlastní výkrm|VN 2601010001|2|t|"_s,
+        u"Farma Gama|DL 2601010004|0|ks|neúplné"_s,
+        u"středisko 102|VP 2601010001|1.5|t|"_s,
     };
     QCOMPARE(totals, expected);
     // The rows that lack a share say why.
@@ -375,7 +375,7 @@ void TestGenealogy::windowTrees()
     };
     QCOMPARE(treeLines(window.downTree()->topLevelItem(0)), expected);
     QCOMPARE(window.downTree()->headerItem()->text(9), u"Podezřelé množství"_s);
-    QCOMPARE(window.downTree()->headerItem()->text(8), u"Odběratel"_s);
+    QCOMPARE(window.downTree()->headerItem()->text(8), u"Dodavatel / odběratel"_s);
     // Upstream the wheat has only its receipt.
     QCOMPARE(window.upTree()->topLevelItemCount(), 1);
     QCOMPARE(window.upTree()->topLevelItem(0)->childCount(), 0);

@@ -77,7 +77,7 @@ enum Column { Doc, Number, Date, Posted, Batch, Name, Quantity, Unit, Partner, S
 QStringList treeHeaders(bool down)
 {
     QStringList h{u"Doklad"_s, u"Číslo dokladu"_s, u"Datum"_s, u"Zaúčtováno"_s, u"Partie"_s, u"Název"_s,
-                  u"Množství"_s, u"MJ"_s, down ? u"Odběratel"_s : u"Dodavatel"_s};
+                  u"Množství"_s, u"MJ"_s, down ? u"Dodavatel / odběratel"_s : u"Dodavatel"_s};
     if (down)
         h << u"Podezřelé množství"_s;
     h << u"Poznámka"_s;
@@ -102,8 +102,10 @@ QTreeWidgetItem *treeItem(const genealogy::Row &row, bool down)
     for (int c : {int(Quantity), int(Suspect)})
         if (c < cells.size() && (c != Suspect || down))
             item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
-    if (!row.note.isEmpty())
+    if (!row.note.isEmpty()) {
         item->setForeground(int(cells.size()) - 1, QColor(160, 0, 0));
+        item->setToolTip(int(cells.size()) - 1, row.note);
+    }
     return item;
 }
 
@@ -173,10 +175,7 @@ RecallReportData recallReportData(const genealogy::Trace &t)
             data.notes << l.document + u" (partie "_s + l.batch + u"): "_s + row.note;
     }
     for (const genealogy::PartnerTotal &p : t.partners) {
-        QStringList docs;
-        for (const QString &d : p.documents)
-            docs << p.docType + u' ' + d;
-        data.totals << RecallTotal{p.partner, docs.join(u", "_s),
+        data.totals << RecallTotal{p.partner, p.documents.join(u", "_s),
                                    displayQuantity(p.suspect) + (p.incomplete ? u" (neúplné)"_s : QString()), p.unit};
     }
     data.notes << t.cycles;
@@ -225,9 +224,10 @@ GenealogyWindow::GenealogyWindow(Connection &connection, const genealogy::BatchK
     splitter->addWidget(group(u"Odkud"_s, u"upGroup"_s, m_upTree));
     splitter->addWidget(group(u"Kam"_s, u"downGroup"_s, m_downTree));
     splitter->addWidget(group(u"Odběratelé"_s, u"partnersGroup"_s, m_partners));
-    splitter->setStretchFactor(0, 2);
+    splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 3);
     splitter->setStretchFactor(2, 1);
+    splitter->setSizes({150, 400, 150});
 
     m_previewButton = new QPushButton(u"Náhled a tisk…"_s);
     m_previewButton->setObjectName(u"previewButton"_s);
@@ -287,11 +287,8 @@ void GenealogyWindow::fill()
 
     m_partners->clear();
     for (const genealogy::PartnerTotal &p : m_trace.partners) {
-        QStringList docs;
-        for (const QString &d : p.documents)
-            docs << p.docType + u' ' + d;
         auto *item = new QTreeWidgetItem(
-            QStringList{p.partner, docs.join(u", "_s),
+            QStringList{p.partner, p.documents.join(u", "_s),
                         displayQuantity(p.suspect) + (p.incomplete ? u" (neúplné)"_s : QString()), p.unit});
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         m_partners->addTopLevelItem(item);
