@@ -13,6 +13,7 @@
 #include "printing/pdfwriter.h"
 #include "printing/recallreport.h"
 #include "testsupport.h"
+#include "tform6.h"
 #include "tform1.h"
 #include "windowtest.h"
 #include "wiring.h"
@@ -392,6 +393,36 @@ void TestGenealogy::windowTrees()
     QVERIFY(window.warningLabel()->isVisible());
     QVERIFY(window.warningLabel()->text().contains(u"Cyklus: partie 551000003/0"_s));
     QVERIFY(!window.warningLabel()->text().contains(u"pomalé"_s));
+    // The overview goes to the preview hub, unarchived.
+    testsupport::MessageRecorder messages;
+    QStringList previewTexts;
+    int pages = 0;
+    testsupport::onWindow(u"TForm6"_s, [&](QWidget *w) {
+        auto *preview = static_cast<TForm6 *>(w);
+        pages = preview->pageCount();
+        for (const ReportPage &page : preview->laidOut().pages)
+            for (const DrawItem &item : page.items)
+                previewTexts << item.text;
+        preview->reject();
+    });
+    window.showPreview();
+    testsupport::stopWindowWatchers();
+    QVERIFY(pages >= 1);
+    QVERIFY(previewTexts.contains(recallReportTitle()));
+    QVERIFY(previewTexts.contains(u"Farma Beta; Horní Ves"_s));
+    QCOMPARE(messages.texts(), QStringList());
+    QCOMPARE(db->scalar(u"select count(*) from doklady"_s).toLongLong(), 0);
+    // The CSV export writes the trace of both directions.
+    const QString csvPath = inst->programDir() + u"/window.csv"_s;
+    QVERIFY(window.exportCsv(csvPath));
+    QFile csvFile(csvPath);
+    QVERIFY(csvFile.open(QIODevice::ReadOnly));
+    QCOMPARE(csvFile.readAll(),
+             genealogy::csv(genealogy::trace(*db, {u"WHEAT-01"_s, 0}, genealogy::Direction::Both)));
+    QVERIFY(!window.exportCsv(inst->programDir() + u"/missing/window.csv"_s));
+    QCOMPARE(messages.texts().size(), 1);
+    QVERIFY(messages.last().contains(u"nelze zapsat"_s));
+
     const QString shot = qEnvironmentVariable("PELMIXI_GENEALOGY_SCREENSHOT");
     if (!shot.isEmpty())
         window.grab().save(shot);
