@@ -365,22 +365,56 @@ void traceDown(Connection &c, KeyTableFill &keys, Trace &t, const Origin *rootOr
         QList<int> next;
 
         for (const Producer &p : producers()) {
+            // The lines that consumed the level's batches, then the product rows of their
+            // documents: joining the product to every line would read each document once per
+            // line, the IN list of document numbers reads it once.
             const ResultSet rs = c.query(
                 u"select straight_join l.partiecela, l.lomeni, l.mnozstvi, l.mj, l.cislodokla,"
-                u" p.partiecela as ppartiecela, p.lomeni as plomeni, p.mnozstvi as pmnozstvi, p.mj as pmj,"
-                u" p.nazevosiva as pnazev, p.datum as pdatum, p.datumzauct as pzauct,"
                 u" l.nazevosiva, l.datum, l.datumzauct from "_s
                 + KeyTable + u" k join "_s + p.table
-                + u" l on l.partiecela = k.partiecela and l.lomeni = k.lomeni and "_s + lineCondition(u"l"_s, p)
-                + u" left join "_s + p.table + u" p on p.cislodokla = l.cislodokla and p."_s + p.column
-                + u" = \""_s + p.productValue + u"\""_s);
-            for (const qsizetype r : orderedRows(rs, {0, 1, 4, 5, 6})) {
+                + u" l on l.partiecela = k.partiecela and l.lomeni = k.lomeni and "_s + lineCondition(u"l"_s, p));
+            QStringList documents;
+            QSet<QString> seenDocuments;
+            for (qsizetype r = 0; r < rs.rowCount(); ++r) {
+                const QString number = rs.value(r, 4).toString();
+                if (!seenDocuments.contains(number)) {
+                    seenDocuments.insert(number);
+                    documents.append(number);
+                }
+            }
+            QHash<QString, std::pair<BatchKey, Document>> products;
+            for (qsizetype start = 0; start < documents.size(); start += KeysPerInsert) {
+                QStringList quoted;
+                for (qsizetype i = start; i < std::min<qsizetype>(documents.size(), start + KeysPerInsert); ++i)
+                    quoted << sqlQuote(documents.at(i));
+                const ResultSet ps = c.query(u"select cislodokla, partiecela, lomeni, mnozstvi, mj, nazevosiva, datum,"
+                                             u" datumzauct from "_s
+                                             + p.table + u" where cislodokla in ("_s + quoted.join(u',') + u") and "_s
+                                             + p.column + u" = \""_s + p.productValue + u"\""_s);
+                for (const qsizetype r : orderedRows(ps, {0, 1, 2})) {
+                    const QString number = ps.value(r, 0).toString();
+                    if (products.contains(number))
+                        continue; // a second product row of one document: the first one counts
+                    Document d;
+                    d.type = p.label;
+                    d.number = number;
+                    d.quantity = ps.value(r, 3).toDouble();
+                    d.hasQuantity = true;
+                    d.unit = ps.value(r, 4).toString().trimmed();
+                    d.name = ps.value(r, 5).toString().trimmed();
+                    d.date = dateOf(ps.value(r, 6));
+                    d.posted = dateOf(ps.value(r, 7));
+                    products.insert(number, {BatchKey{ps.value(r, 1).toString(), ps.value(r, 2).toLongLong()}, d});
+                }
+            }
+            for (const qsizetype r : orderedRows(rs, {0, 1, 4})) {
                 const BatchKey from{rs.value(r, 0).toString(), rs.value(r, 1).toLongLong()};
                 const int fromNode = index.value(from, -1);
                 if (fromNode < 0)
                     continue;
                 const QString number = rs.value(r, 4).toString();
-                if (rs.value(r, 5).isNull()) {
+                const auto found = products.constFind(number);
+                if (found == products.constEnd()) {
                     // A consuming document without its product row: the batch ends there.
                     Terminal end;
                     end.key = from;
@@ -389,14 +423,14 @@ void traceDown(Connection &c, KeyTableFill &keys, Trace &t, const Origin *rootOr
                     end.doc.quantity = rs.value(r, 2).toDouble();
                     end.doc.hasQuantity = true;
                     end.doc.unit = rs.value(r, 3).toString().trimmed();
-                    end.doc.name = rs.value(r, 12).toString().trimmed();
-                    end.doc.date = dateOf(rs.value(r, 13));
-                    end.doc.posted = dateOf(rs.value(r, 14));
+                    end.doc.name = rs.value(r, 5).toString().trimmed();
+                    end.doc.date = dateOf(rs.value(r, 6));
+                    end.doc.posted = dateOf(rs.value(r, 7));
                     end.note = u"doklad nemá řádek produktu"_s;
                     nodes[fromNode].terminals.append(end);
                     continue;
                 }
-                const BatchKey product{rs.value(r, 5).toString(), rs.value(r, 6).toLongLong()};
+                const BatchKey &product = found->first;
                 int to = index.value(product, -1);
                 if (to < 0) {
                     to = int(nodes.size());
@@ -405,14 +439,7 @@ void traceDown(Connection &c, KeyTableFill &keys, Trace &t, const Origin *rootOr
                     node.level = level + 1;
                     node.treeParent = fromNode;
                     node.hasProducer = true;
-                    node.producer.type = p.label;
-                    node.producer.number = number;
-                    node.producer.quantity = rs.value(r, 7).toDouble();
-                    node.producer.hasQuantity = true;
-                    node.producer.unit = rs.value(r, 8).toString().trimmed();
-                    node.producer.name = rs.value(r, 9).toString().trimmed();
-                    node.producer.date = dateOf(rs.value(r, 10));
-                    node.producer.posted = dateOf(rs.value(r, 11));
+                    node.producer = found->second;
                     nodes.append(node);
                     nodes[fromNode].treeChildren.append(to);
                     index.insert(product, to);
