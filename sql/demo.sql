@@ -344,6 +344,14 @@ INSERT INTO dlrad (cislodokla, partie, podnik, partiecela, lomeni, hmotnostvn, n
 ('2601010001', '552600003', '', '552600003', 0, 300, 6.83, '150003'),
 ('2601010002', '552600004', '', '552600004', 0, 100, 0, '150004');
 
+-- A delivery of the sibling module's mix 553000001, whose components trace back through the
+-- feed mix 552600003 to the receipts of its component batches (two levels up).
+INSERT INTO dl (cislodokla, stredisko, datumvn1, datumzauct, nazevpodni) VALUES
+('2601010003', '101', '2026-11-24', NULL, 'Statek Budín s.r.o.');
+
+INSERT INTO dlrad (cislodokla, partie, podnik, partiecela, lomeni, hmotnostvn, nc, nomenkla) VALUES
+('2601010003', '553000001', '', '553000001', 0, 250, 7.00, '150006');
+
 INSERT INTO vp (cislodokla, stredisko, nastredisko, pohyb, datum, datumzauct, mnozstvi, partie, podnik, partiecela,
   lomeni, nc, nomenkla) VALUES
 ('2601010001', '101', '102', '31', '2026-10-15', NULL, 200, '552600003', '', '552600003', 0, 6.83, '150003');

@@ -7,6 +7,7 @@
 #include "session.h"
 #include "settings.h"
 #include "sqllog.h"
+#include "tracecli.h"
 
 #include <QDate>
 #include <QDir>
@@ -55,15 +56,17 @@ QString usage()
                           "      uloží doklad jako PDF bez okna: recipe = doklad (Míchání KS, výchozí),\n"
                           "      protocol = míchací protokol; připojí se podle nastavení v INI souborech\n"
                           "      a nic nearchivuje. Návratový kód 0 = uloženo, 2 = chybné argumenty,\n"
-                          "      3 = chyba databáze, 4 = doklad neexistuje, 5 = PDF nelze zapsat.\n"
-                          "  pelmixi --help\n"
-                          "      vypíše tuto nápovědu");
+                          "      3 = chyba databáze, 4 = doklad neexistuje, 5 = PDF nelze zapsat.\n")
+        + tracecli::usage()
+        + QStringLiteral("\n  pelmixi --help\n"
+                         "      vypíše tuto nápovědu");
 }
 
 bool wanted(const QStringList &arguments)
 {
     for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (arguments.at(i) == QLatin1String("--pdf") || isHelp(arguments.at(i)))
+        if (arguments.at(i) == QLatin1String("--pdf") || arguments.at(i) == QLatin1String("--trace")
+            || isHelp(arguments.at(i)))
             return true;
     }
     return false;
@@ -87,6 +90,8 @@ int run(const QStringList &arguments)
         say(stdout, usage());
         return Success;
     }
+    if (tracecli::wanted(arguments))
+        return tracecli::run(arguments);
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &a = arguments.at(i);
         const bool takesValue

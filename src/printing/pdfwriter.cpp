@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
+#include <string>
 #include <vector>
 
 namespace pelmixi::printing {
@@ -353,6 +355,63 @@ inline int pageObject(int i) { return 5 + 3 * i; }
 inline int contentObject(int i) { return 6 + 3 * i; }
 inline int imageObject(int i) { return 7 + 3 * i; }
 
+// Standard Helvetica with the Czech letters and a few signs added to WinAnsi above code 127
+// (unused codes there), so the text layer needs no embedded font.
+const char *const kExtraGlyphs[] = {
+    "Aacute", "aacute", "Ccaron", "ccaron", "Dcaron", "dcaron", "Eacute", "eacute", "Ecaron", "ecaron",
+    "Iacute", "iacute", "Ncaron", "ncaron", "Oacute", "oacute", "Rcaron", "rcaron", "Scaron", "scaron",
+    "Tcaron", "tcaron", "Uacute", "uacute", "Uring", "uring", "Yacute", "yacute", "Zcaron", "zcaron",
+    "endash", "quotedblbase", "quotedblleft", "multiply", "arrowright", "section", "Adieresis", "adieresis",
+    "Odieresis", "odieresis", "Udieresis", "udieresis", "germandbls", "Lacute", "lacute", "Lcaron", "lcaron",
+    "ocircumflex", "ellipsis",
+};
+const char16_t kExtraChars[] = u"ÁáČčĎďÉéĚěÍíŇňÓóŘřŠšŤťÚúŮůÝýŽž–„“×→§ÄäÖöÜüßĹĺĽľô…";
+static_assert(std::size(kExtraChars) - 1 == std::size(kExtraGlyphs), "one glyph name per character");
+constexpr int kFirstExtraCode = 128;
+
+QByteArray textFontObject()
+{
+    QByteArray differences = QByteArray::number(kFirstExtraCode);
+    for (const char *glyph : kExtraGlyphs)
+        differences += " /" + QByteArray(glyph);
+    return "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding << /Type /Encoding /BaseEncoding"
+           " /WinAnsiEncoding /Differences ["
+        + differences + "] >> >>";
+}
+
+QByteArray pdfTextString(const QString &text)
+{
+    QByteArray out = "(";
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'(' || u == u')' || u == u'\\') {
+            out += '\\';
+            out += char(u);
+        } else if (u >= 32 && u < 127) {
+            out += char(u);
+        } else {
+            const char16_t *hit = std::char_traits<char16_t>::find(kExtraChars, std::size(kExtraChars) - 1, u);
+            out += hit ? char(kFirstExtraCode + (hit - kExtraChars)) : '?';
+        }
+    }
+    return out + ")";
+}
+
+QByteArray textOperators(const QList<PdfTextRun> &runs, const PdfPicturePlacement &place)
+{
+    QByteArray ops = "BT\n3 Tr\n";
+    for (const PdfTextRun &run : runs) {
+        if (run.text.trimmed().isEmpty())
+            continue;
+        const double size = std::max(1.0, run.height * place.height * 0.8);
+        const double x = place.x + run.x * place.width;
+        const double y = place.y + place.height - (run.y + run.height * 0.8) * place.height;
+        ops += "/F1 " + QByteArray::number(size, 'f', 2) + " Tf 1 0 0 1 " + QByteArray::number(x, 'f', 2) + " "
+            + QByteArray::number(y, 'f', 2) + " Tm " + pdfTextString(run.text) + " Tj\n";
+    }
+    return ops + "ET\n";
+}
+
 PdfResult fail(const QString &message)
 {
     PdfResult r;
@@ -388,16 +447,22 @@ PdfResult writePdf(const QString &path, int pageCount, const PdfPageSource &page
 
         QByteArray imageData;
         QByteArray content;
-        const QByteArray operators = "q\n" + QByteArray::number(place.width) + " 0 0 " + QByteArray::number(place.height)
+        QByteArray operators = "q\n" + QByteArray::number(place.width) + " 0 0 " + QByteArray::number(place.height)
             + " " + QByteArray::number(place.x) + " " + QByteArray::number(place.y) + " cm\n/Im1 Do\nQ\n";
+        QByteArray fontResource;
+        if (options.text) {
+            operators += textOperators(options.text(i), place);
+            fontResource = " /Font << /F1 " + QByteArray::number(pageObject(pageCount)) + " 0 R >>";
+        }
         if (!deflate(indexed.indices, imageData) || !deflate(operators, content)) {
             file.cancelWriting();
             return fail(QStringLiteral("Compression failed on page %1.").arg(i + 1));
         }
         ok = pdf.object(pageObject(i),
                         "<< /Type /Page /Parent 2 0 R /MediaBox " + mediaBox
-                            + " /Resources << /ProcSet [/PDF /ImageC /ImageI] /XObject << /Im1 "
-                            + QByteArray::number(imageObject(i)) + " 0 R >> >> /Contents "
+                            + " /Resources << /ProcSet [/PDF /ImageC /ImageI" + (options.text ? " /Text" : "")
+                            + "] /XObject << /Im1 " + QByteArray::number(imageObject(i)) + " 0 R >>" + fontResource
+                            + " >> /Contents "
                             + QByteArray::number(contentObject(i)) + " 0 R >>")
             && pdf.stream(contentObject(i), QByteArray(), content)
             && pdf.stream(imageObject(i),
@@ -407,6 +472,9 @@ PdfResult writePdf(const QString &path, int pageCount, const PdfPageSource &page
                           imageData);
     }
 
+    // The text layer's font follows the last page's objects.
+    if (ok && options.text)
+        ok = pdf.object(pageObject(pageCount), textFontObject());
     QByteArray kids;
     for (int i = 0; i < pageCount; ++i)
         kids += (i ? " " : "") + QByteArray::number(pageObject(i)) + " 0 R";
@@ -441,11 +509,24 @@ PdfResult writePdf(const QString &path, const QList<QImage> &pages, const PdfOpt
 }
 
 PdfResult writeReportPdf(const QString &path, const LaidOutReport &report, const PdfProgress &progress,
-                         const QDateTime &creationDate)
+                         const QDateTime &creationDate, bool searchable)
 {
     PdfOptions options;
     options.landscape = report.setup.landscape;
     options.creationDate = creationDate;
+    if (searchable) {
+        const QSizeF paper = report.paperSize();
+        options.text = [&report, paper](int i) {
+            QList<PdfTextRun> runs;
+            for (const DrawItem &item : report.pages.at(i).items) {
+                if (item.kind != ReportItem::Kind::Text || item.text.isEmpty() || item.rotation != 0)
+                    continue;
+                runs.append(PdfTextRun{item.rect.left() / paper.width(), item.rect.top() / paper.height(),
+                                       lineHeightMm(item.font) / paper.height(), item.text});
+            }
+            return runs;
+        };
+    }
     return writePdf(
         path, int(report.pages.size()), [&report](int i) { return renderPage(report, i, kScreenDpi); }, options,
         progress);

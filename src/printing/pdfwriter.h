@@ -14,11 +14,22 @@
 
 namespace pelmixi::printing {
 
+// A text of the page picture, placed by fractions of the picture's width and height (top-left
+// origin). Written as invisible text over the picture, so the PDF can be searched and read back.
+struct PdfTextRun {
+    double x = 0;
+    double y = 0;
+    double height = 0;
+    QString text;
+};
+using PdfTextSource = std::function<QList<PdfTextRun>(int index)>;
+
 struct PdfOptions {
     bool landscape = false;    // 792 × 612 pages instead of 612 × 792
     double screenDpiX = kScreenDpi; // resolution the page pictures were rendered at
     double screenDpiY = kScreenDpi;
     QDateTime creationDate;    // invalid: the current local time
+    PdfTextSource text;        // empty: pictures only
 };
 
 struct PdfResult {
@@ -45,8 +56,9 @@ PdfResult writePdf(const QString &path, int pageCount, const PdfPageSource &page
 PdfResult writePdf(const QString &path, const QList<QImage> &pages, const PdfOptions &options,
                    const PdfProgress &progress = {});
 // Renders every page of the report at 96 dpi (100 % zoom) and writes them.
+// With `searchable`, the report's texts are laid invisibly over the pictures.
 PdfResult writeReportPdf(const QString &path, const LaidOutReport &report, const PdfProgress &progress = {},
-                         const QDateTime &creationDate = {});
+                         const QDateTime &creationDate = {}, bool searchable = false);
 
 // The picture reduced to at most 256 colours: palette and one index byte per pixel, rows top
 // first. Exact when the picture has 256 colours or fewer; otherwise a median cut of the
