@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libqt6sql6-sqlite libmariadb-dev
   mariadb-server mariadb-client zlib1g-dev libcurl4-openssl-dev libsqlite3-dev libzint-dev xvfb xauth
   zbar-tools poppler-utils qpdf python3-pyftpdlib fonts-dejavu-core fonts-liberation fonts-wine img2pdf xdg-utils)
+packages+=(galera-4 rsync iproute2 lsof) # scripts/cluster.sh: Galera nodes and their rsync state transfer
 
 missing=()
 for p in "${packages[@]}"; do
