@@ -9,6 +9,7 @@ void wireEditor(TForm1 &window);      // wire_editor.cpp: new document, opening,
 void wireListTools(TForm1 &window);   // wire_listtools.cpp: filter, sorting, search, column layouts
 void wirePrinting(TForm1 &window);    // wire_printing.cpp: document reports and the preview hub
 void wireLabels(TForm1 &window);      // wire_labels.cpp: sample and pallet labels
+void wireLockWait(TForm1 &window);    // wire_lockwait.cpp: busy window while waiting for a workstation
 
 inline void wireAll(TForm1 &window)
 {
@@ -17,4 +18,5 @@ inline void wireAll(TForm1 &window)
     wireListTools(window);
     wirePrinting(window);
     wireLabels(window);
+    wireLockWait(window);
 }

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 class Connection;
+class DbError;
 
 // Statements of the script, each without its closing ";". A ";" inside a quoted value (single,
 // double or back quotes) does not close a statement.
@@ -33,7 +34,10 @@ namespace script {
 // Asks the application to end once control returns to the event loop; tests replace it.
 void setTerminateHandler(std::function<void()> handler);
 
-void run(Connection &connection, const QString &script);
+// passThrough: a failure for which it answers true is rolled back and rethrown to the caller
+// without the error step (a cluster conflict the caller resolves by running the save again).
+void run(Connection &connection, const QString &script,
+    const std::function<bool(const DbError &)> &passThrough = {});
 
 // Appends one failure block to errFile (loaded, extended and saved back). Returns false when the
 // file cannot be written; the error step goes on regardless.

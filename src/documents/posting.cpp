@@ -15,6 +15,8 @@
 #include "numbering.h"
 #include "paths.h"
 #include "recalc.h"
+#include "saveretry.h"
+#include "savelock.h"
 #include "script.h"
 #include "sqltext.h"
 
@@ -28,8 +30,6 @@ using namespace Qt::StringLiterals;
 namespace posting {
 
 namespace {
-
-constexpr int lockTimeoutSeconds = 60;
 
 const QString shortfallText = u"Nelze vydat! Na kartě je menší zůstatek."_s;
 const QString changedText = u"Doklad byl mezitím změněn jinou stanicí."_s;
@@ -77,63 +77,6 @@ QVariantMap rowMap(const ResultSet &rs, qsizetype row)
         map.insert(rs.columns().at(i).name.toLower(), rs.value(row, i));
     return map;
 }
-
-// The named lock and the table locks of one save. Both end with the connection, so nothing
-// is released by hand once the script error step has closed it.
-class ExclusiveSection {
-public:
-    explicit ExclusiveSection(Connection &connection)
-        : m_connection(connection)
-    {
-    }
-    ~ExclusiveSection() { release(); }
-    ExclusiveSection(const ExclusiveSection &) = delete;
-    ExclusiveSection &operator=(const ExclusiveSection &) = delete;
-
-    bool acquire()
-    {
-        const QVariant answer = m_connection.scalar(lockStatement(lockTimeoutSeconds));
-        m_named = !answer.isNull() && answer.toLongLong() == 1;
-        return m_named;
-    }
-    void lockTables(const QString &statement)
-    {
-        m_tables = true;
-        m_connection.execute(statement);
-    }
-    void unlockTables()
-    {
-        m_tables = false;
-        m_connection.execute(u"UNLOCK TABLES"_s);
-    }
-    void release() noexcept
-    {
-        if (!m_connection.isOpen()) {
-            m_named = m_tables = false;
-            return;
-        }
-        if (m_tables) {
-            m_tables = false;
-            try {
-                m_connection.execute(u"UNLOCK TABLES"_s);
-            } catch (const std::exception &) {
-                // A broken connection releases its locks on the server.
-            }
-        }
-        if (m_named) {
-            m_named = false;
-            try {
-                m_connection.execute(unlockStatement());
-            } catch (const std::exception &) {
-            }
-        }
-    }
-
-private:
-    Connection &m_connection;
-    bool m_named = false;
-    bool m_tables = false;
-};
 
 // --- checks against the database -----------------------------------------------------------
 
@@ -454,6 +397,10 @@ SaveOutcome zapsat(Connection &c, const Document &input, const SaveContext &edit
     doc.mix.insert(u"pr"_s, totals.pr);
     recalc::spoctiKC(doc.mix, doc.lines, ctx.ksVyrobky);
 
+    // On a cluster a conflict with another node's save runs the whole save again, checks included.
+    const SaveContext firstRun = ctx;
+    saveretry::Attempts attempts;
+    for (;; ctx = firstRun) {
     try {
         checkDate(c, doc.mix);
         ExclusiveSection section(c);
@@ -507,7 +454,8 @@ SaveOutcome zapsat(Connection &c, const Document &input, const SaveContext &edit
             c.execute(u"SET @pomCis = NULL, @CiDo = NULL"_s);
         }
         try {
-            script::run(c, scriptText);
+            script::run(c, section.script(scriptText),
+                [&c](const DbError &e) { return saveretry::isRetryable(c, e); });
         } catch (const ScriptFailed &) {
             // The error step has rolled back, written pelmi.err, told the operator and asked the
             // program to end; the closed connection has released every lock.
@@ -535,6 +483,17 @@ SaveOutcome zapsat(Connection &c, const Document &input, const SaveContext &edit
         out.correctionState = ctx.correctionState;
         return out;
     } catch (const DbError &e) {
+        if (saveretry::isRetryable(c, e)) {
+            if (attempts.again())
+                continue;
+            // Nothing was written; the document stays in the editor.
+            messages::show(saveretry::exhaustedText(), MessageIcon::Warning);
+            enable(true);
+            out.result = SaveResult::Refused;
+            out.message = saveretry::exhaustedText();
+            out.correctionState = firstRun.correctionState;
+            return out;
+        }
         messages::standardError(e.message());
         enable(true);
         out.result = SaveResult::Refused;
@@ -546,6 +505,8 @@ SaveOutcome zapsat(Connection &c, const Document &input, const SaveContext &edit
         out.result = SaveResult::Refused;
         out.message = e.message();
         return out;
+    }
+    break;
     }
 
     out.result = SaveResult::Saved;
