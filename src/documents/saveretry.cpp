@@ -51,19 +51,17 @@ Attempts::Attempts(int maxRuns)
 {
 }
 
-Attempts::~Attempts() = default;
-
 bool Attempts::again()
 {
     if (m_runs >= m_maxRuns)
         return false;
     ++m_runs;
     ++retriesSoFar;
-    if (!m_wait)
-        m_wait = std::make_unique<lockwait::Scope>(u"Zápis se střetl se zápisem jiné stanice, opakuji…"_s);
-    // Random, so that two colliding saves do not collide again at the same moment.
+    // Random, so that two colliding saves do not collide again at the same moment. The busy
+    // window closes again before the next run, so no message of that run appears under it.
+    lockwait::Scope wait(u"Zápis se střetl se zápisem jiné stanice, opakuji…"_s);
     const int ceiling = 20 * (1 << std::min(m_runs, 5));
-    m_wait->pause(10 + int(QRandomGenerator::global()->bounded(ceiling)));
+    wait.pause(10 + int(QRandomGenerator::global()->bounded(ceiling)));
     return true;
 }
 

@@ -7,14 +7,9 @@
 #pragma once
 
 #include <QString>
-#include <memory>
 
 class Connection;
 class DbError;
-
-namespace lockwait {
-class Scope;
-}
 
 namespace posting::saveretry {
 
@@ -27,16 +22,14 @@ QString exhaustedText();
 class Attempts {
 public:
     explicit Attempts(int maxRuns = 8);
-    ~Attempts();
-    // After a retryable failure: waits a short random time (longer with every run) and answers
-    // whether to run again.
+    // After a retryable failure: waits a short random time (longer with every run), with the busy
+    // window saying so, and answers whether to run again.
     bool again();
     int retries() const { return m_runs - 1; }
 
 private:
     int m_maxRuns;
     int m_runs = 1;
-    std::unique_ptr<lockwait::Scope> m_wait;
 };
 
 // Every run again since the program started, for the figures of the load tests.

@@ -7,6 +7,7 @@
 // private server, where nothing about the cluster may show.
 #include "archive.h"
 #include "connection.h"
+#include "lockwait.h"
 #include "posting.h"
 #include "saveretry.h"
 #include "script.h"
@@ -455,12 +456,48 @@ void TestGalera::endlessConflictsLeaveNothing()
         while (!stop)
             other.execute(u"UPDATE pelmixi_zamek SET n = n + 1 WHERE nazev = 'zapis'"_s);
     });
+    // The busy window while the save waits to run again; it is closed before any message.
+    QStringList busyShown;
+    int busyOpen = 0;
+    int busyOpenAtMessage = -1;
+    lockwait::setIndicator([&](const QString &text) -> std::function<void()> {
+        busyShown << text;
+        ++busyOpen;
+        return [&] { --busyOpen; };
+    });
     QTemporaryDir dir;
     const Document doc = mixDocument(u"553800001"_s, { line(sources.at(0), 10) });
     const long long before = saveretry::totalRetries();
-    const SaveOutcome out = zapsat(c, doc, newContext(dir.path(), u"01"_s));
+    const qsizetype messagesBefore = m_port.texts().size();
+    SaveOutcome out;
+    {
+        // Watches the message: the operator sees it without the busy window over it.
+        class Watch final : public MessagePort {
+        public:
+            int show(const Message &m) override
+            {
+                *openAtMessage = *open;
+                return inner->show(m);
+            }
+            MessagePort *inner;
+            int *open;
+            int *openAtMessage;
+        } watch;
+        watch.inner = &m_port;
+        watch.open = &busyOpen;
+        watch.openAtMessage = &busyOpenAtMessage;
+        messages::install(&watch);
+        out = zapsat(c, doc, newContext(dir.path(), u"01"_s));
+        messages::install(&m_port);
+    }
+    lockwait::setIndicator({});
     stop = true;
     hammer.join();
+    QVERIFY(!busyShown.isEmpty());
+    QVERIFY2(busyShown.contains(u"Zápis se střetl se zápisem jiné stanice, opakuji…"_s), qPrintable(busyShown.join(u'|')));
+    QCOMPARE(busyOpen, 0);
+    QCOMPARE(busyOpenAtMessage, 0);
+    QVERIFY(m_port.texts().size() > messagesBefore);
     QCOMPARE(int(out.result), int(SaveResult::Refused));
     QCOMPARE(out.message, saveretry::exhaustedText());
     QCOMPARE(m_port.texts().last(), saveretry::exhaustedText());
