@@ -8,6 +8,7 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libqt6sql6-s
 # Qt's own Czech catalogue for the standard dialogs; a print system with a virtual PDF printer for
 # the printing tests (scripts/cups.sh runs a private scheduler).
 packages+=(qt6-translations-l10n cups cups-filters printer-driver-cups-pdf)
+packages+=(galera-4 rsync iproute2 lsof) # scripts/cluster.sh: Galera nodes and their rsync state transfer
 
 missing=()
 for p in "${packages[@]}"; do

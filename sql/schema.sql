@@ -215,6 +215,17 @@ CREATE TABLE cisdokl_zamek (
 ) ENGINE=InnoDB DEFAULT CHARSET=cp1250;
 INSERT INTO cisdokl_zamek (id) VALUES (1);
 
+-- Lock rows of a Galera cluster, where named locks and table locks do not reach the other nodes:
+-- a save (row 'zapis') or an archive (row per document and kind) writes its row in its own
+-- transaction, so of two at once on two nodes only one commits. The program creates the table
+-- where it is missing; a single server never uses it.
+CREATE TABLE pelmixi_zamek (
+  nazev VARCHAR(64) NOT NULL,
+  n BIGINT NOT NULL DEFAULT 0,
+  PRIMARY KEY (nazev)
+) ENGINE=InnoDB DEFAULT CHARSET=cp1250;
+INSERT INTO pelmixi_zamek (nazev, n) VALUES ('zapis', 0);
+
 -- Suite settings, a single row.
 CREATE TABLE tavrix (
   UcetniRok VARCHAR(1) NOT NULL DEFAULT '1',

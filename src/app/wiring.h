@@ -10,6 +10,7 @@ void wireListTools(TForm1 &window);   // wire_listtools.cpp: filter, sorting, se
 void wirePrinting(TForm1 &window);    // wire_printing.cpp: document reports and the preview hub
 void wireLabels(TForm1 &window);      // wire_labels.cpp: sample and pallet labels
 void wireGenealogy(TForm1 &window);   // wire_genealogy.cpp: batch genealogy from the pop-up menus
+void wireLockWait(TForm1 &window);    // wire_lockwait.cpp: busy window while waiting for a workstation
 
 inline void wireAll(TForm1 &window)
 {
@@ -19,4 +20,5 @@ inline void wireAll(TForm1 &window)
     wirePrinting(window);
     wireLabels(window);
     wireGenealogy(window);
+    wireLockWait(window);
 }

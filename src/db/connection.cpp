@@ -57,10 +57,62 @@ void Connection::logEvent(int category, const QString &message, int code, const 
         m_log->log(LogCategory(category), message, code, error);
 }
 
+QStringList splitHosts(const QString &hostList)
+{
+    QStringList hosts;
+    for (const QString &part : hostList.split(QLatin1Char(','))) {
+        const QString host = part.trimmed();
+        if (!host.isEmpty())
+            hosts.append(host);
+    }
+    if (hosts.isEmpty())
+        hosts.append(hostList.trimmed());
+    return hosts;
+}
+
+QString hostOf(const QString &entry, int defaultPort, int *port)
+{
+    *port = defaultPort;
+    const qsizetype colon = entry.lastIndexOf(QLatin1Char(':'));
+    if (colon <= 0 || entry.indexOf(QLatin1Char(':')) != colon)
+        return entry;
+    bool ok = false;
+    const int p = entry.mid(colon + 1).toInt(&ok);
+    if (!ok || p <= 0 || p > 65535)
+        return entry;
+    *port = p;
+    return entry.left(colon);
+}
+
+QStringList Connection::hosts() const
+{
+    return splitHosts(m_params.host);
+}
+
 void Connection::open()
 {
     if (isOpen())
         return;
+    const QStringList candidates = hosts();
+    for (qsizetype i = 0; i < candidates.size(); ++i) {
+        try {
+            int port = 0;
+            const QString host = hostOf(candidates.at(i), m_params.port, &port);
+            openHost(host, port);
+            return;
+        } catch (const DbError &e) {
+            // A server that refuses the login or the database answers the same on every node.
+            const bool unreachable = e.code() == CR_CONNECTION_ERROR || e.code() == CR_CONN_HOST_ERROR
+                || e.code() == CR_UNKNOWN_HOST || e.code() == CR_SERVER_LOST || e.code() == CR_SERVER_GONE_ERROR
+                || e.code() == 1047 /* ER_UNKNOWN_COM_ERROR: a node outside the cluster's primary part */;
+            if (!unreachable || i + 1 == candidates.size())
+                throw;
+        }
+    }
+}
+
+void Connection::openHost(const QString &hostName, int port)
+{
     MYSQL *m = mysql_init(nullptr);
     if (!m)
         throw DbError(2008, QStringLiteral("MySQL client ran out of memory"));
@@ -73,16 +125,16 @@ void Connection::open()
     const unsigned int timeout = 15;
     mysql_optionsv(m, MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
 
-    const QByteArray host = cp1250::encode(m_params.host, QStringLiteral("IP"));
+    const QByteArray host = cp1250::encode(hostName, QStringLiteral("IP"));
     const QByteArray user = cp1250::encode(m_params.user, QStringLiteral("User"));
     const QByteArray password = cp1250::encode(m_params.password, QStringLiteral("Password"));
     const QByteArray database = cp1250::encode(m_params.database, QStringLiteral("Database"));
     const QString what = QStringLiteral("Connect to %1:%2 database %3 as %4")
-                             .arg(m_params.host)
-                             .arg(m_params.port)
+                             .arg(hostName)
+                             .arg(port)
                              .arg(m_params.database, m_params.user);
     if (!mysql_real_connect(m, host.constData(), user.constData(), password.constData(),
-                            database.isEmpty() ? nullptr : database.constData(), uint(m_params.port), nullptr,
+                            database.isEmpty() ? nullptr : database.constData(), uint(port), nullptr,
                             CLIENT_FOUND_ROWS)) {
         const int code = int(mysql_errno(m));
         const QString error = cp1250::decode(QByteArray(mysql_error(m)));
@@ -91,12 +143,22 @@ void Connection::open()
         throw DbError(code, error);
     }
     m_handle->mysql = m;
+    m_currentHost = hostName + QLatin1Char(':') + QString::number(port);
     logEvent(int(LogCategory::Connect), what);
     // Every session of the program, also one opened again after the server dropped the old one,
     // runs with the empty SQL mode and cp1250 that all statements rely on.
     try {
         execute(QStringLiteral("set @@session.sql_mode=\"\""));
         execute(QStringLiteral("SET names cp1250;"));
+        // A server without Galera (or another make of server) has no such variable or has it OFF.
+        const ResultSet wsrep = query(QStringLiteral("SHOW VARIABLES LIKE 'wsrep_on'"));
+        m_cluster = !wsrep.isEmpty() && wsrep.value(0, 1).toString().compare(QLatin1String("ON"), Qt::CaseInsensitive) == 0;
+        if (m_cluster) {
+            // A node that has left the cluster's primary part refuses work; the next host may not.
+            const ResultSet ready = query(QStringLiteral("SHOW STATUS LIKE 'wsrep_ready'"));
+            if (!ready.isEmpty() && ready.value(0, 1).toString().compare(QLatin1String("ON"), Qt::CaseInsensitive) != 0)
+                throw DbError(1047, QStringLiteral("WSREP has not yet prepared node for application use"));
+        }
     } catch (...) {
         close();
         throw;
@@ -109,7 +171,8 @@ void Connection::close()
         return;
     mysql_close(m_handle->mysql);
     m_handle->mysql = nullptr;
-    logEvent(int(LogCategory::Disconnect), QStringLiteral("Disconnect from %1:%2").arg(m_params.host).arg(m_params.port));
+    logEvent(int(LogCategory::Disconnect), QStringLiteral("Disconnect from %1").arg(m_currentHost));
+    m_currentHost.clear();
 }
 
 void Connection::ensureOpen()
@@ -138,10 +201,13 @@ void Connection::fail(const QString &sql)
     const QString error = cp1250::decode(QByteArray(mysql_error(m_handle->mysql)));
     logEvent(int(categoryOf(sql)), sql, code, error);
     // A lost connection is not reopened behind the caller's back: its transaction and session
-    // variables are gone, so the next statement must start over on a fresh connection.
-    if (isConnectionLost(code)) {
+    // variables are gone, so the next statement must start over on a fresh connection. A cluster
+    // node that has lost the cluster's primary part refuses every statement (1047): the fresh
+    // connection then goes to the next node that works.
+    if (isConnectionLost(code) || (m_cluster && code == 1047)) {
         mysql_close(m_handle->mysql);
         m_handle->mysql = nullptr;
+        m_currentHost.clear();
     }
     throw DbError(code, error, sql);
 }

@@ -113,13 +113,21 @@ bool appendErrorBlock(const QString &errFile, const QString &script, int index, 
     return f.commit();
 }
 
-void run(Connection &connection, const QString &text, const LostConnectionCheck &lostConnection)
+void run(Connection &connection, const QString &text, const std::function<bool(const DbError &)> &passThrough,
+    const LostConnectionCheck &lostConnection)
 {
     const QStringList statements = splitScript(text);
     for (int i = 0; i < statements.size(); ++i) {
         try {
             connection.execute(statements.at(i));
         } catch (const std::exception &e) {
+            if (const auto *db = dynamic_cast<const DbError *>(&e); db && passThrough && passThrough(*db)) {
+                try {
+                    connection.execute(QStringLiteral("ROLLBACK;"));
+                } catch (const std::exception &) {
+                }
+                throw;
+            }
             int code = 0;
             QString error;
             if (const auto *db = dynamic_cast<const DbError *>(&e)) {

@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 class Connection;
+class DbError;
 
 // Statements of the script, each without its closing ";". A ";" inside a quoted value (single,
 // double or back quotes) does not close a statement.
@@ -41,7 +42,11 @@ using LostConnectionCheck = std::function<Message(Connection &connection, const 
 // Asks the application to end once control returns to the event loop; tests replace it.
 void setTerminateHandler(std::function<void()> handler);
 
-void run(Connection &connection, const QString &script, const LostConnectionCheck &lostConnection = {});
+// passThrough: a failure for which it answers true is rolled back and rethrown to the caller
+// without the error step (a cluster conflict the caller resolves by running the save again).
+// lostConnection: asked, when the connection is lost, what to tell the operator before the end.
+void run(Connection &connection, const QString &script,
+    const std::function<bool(const DbError &)> &passThrough = {}, const LostConnectionCheck &lostConnection = {});
 
 // Appends one failure block to errFile (loaded, extended and saved back), stamped with `when`
 // (invalid: now), the time written "H:mm:ss". Returns false when the file cannot be written; the

@@ -15,7 +15,9 @@
 #include "numbering.h"
 #include "paths.h"
 #include "recalc.h"
+#include "savelock.h"
 #include "savelookup.h"
+#include "saveretry.h"
 #include "script.h"
 #include "sqltext.h"
 
@@ -29,8 +31,6 @@ using namespace Qt::StringLiterals;
 namespace posting {
 
 namespace {
-
-constexpr int lockTimeoutSeconds = 60;
 
 const QString shortfallText = u"Nelze vydat! Na kartě je menší zůstatek."_s;
 const QString changedText = u"Doklad byl mezitím změněn jinou stanicí."_s;
@@ -78,63 +78,6 @@ QVariantMap rowMap(const ResultSet &rs, qsizetype row)
         map.insert(rs.columns().at(i).name.toLower(), rs.value(row, i));
     return map;
 }
-
-// The named lock and the table locks of one save. Both end with the connection, so nothing
-// is released by hand once the script error step has closed it.
-class ExclusiveSection {
-public:
-    explicit ExclusiveSection(Connection &connection)
-        : m_connection(connection)
-    {
-    }
-    ~ExclusiveSection() { release(); }
-    ExclusiveSection(const ExclusiveSection &) = delete;
-    ExclusiveSection &operator=(const ExclusiveSection &) = delete;
-
-    bool acquire()
-    {
-        const QVariant answer = m_connection.scalar(lockStatement(lockTimeoutSeconds));
-        m_named = !answer.isNull() && answer.toLongLong() == 1;
-        return m_named;
-    }
-    void lockTables(const QString &statement)
-    {
-        m_tables = true;
-        m_connection.execute(statement);
-    }
-    void unlockTables()
-    {
-        m_tables = false;
-        m_connection.execute(u"UNLOCK TABLES"_s);
-    }
-    void release() noexcept
-    {
-        if (!m_connection.isOpen()) {
-            m_named = m_tables = false;
-            return;
-        }
-        if (m_tables) {
-            m_tables = false;
-            try {
-                m_connection.execute(u"UNLOCK TABLES"_s);
-            } catch (const std::exception &) {
-                // A broken connection releases its locks on the server.
-            }
-        }
-        if (m_named) {
-            m_named = false;
-            try {
-                m_connection.execute(unlockStatement());
-            } catch (const std::exception &) {
-            }
-        }
-    }
-
-private:
-    Connection &m_connection;
-    bool m_named = false;
-    bool m_tables = false;
-};
 
 // --- checks against the database -----------------------------------------------------------
 
@@ -463,104 +406,123 @@ SaveOutcome zapsat(Connection &c, const Document &input, const SaveContext &edit
     doc.mix.insert(u"pr"_s, totals.pr);
     recalc::spoctiKC(doc.mix, doc.lines, ctx.ksVyrobky);
 
-    try {
-        checkDate(c, doc.mix);
-        ExclusiveSection section(c);
-        if (!section.acquire())
-            refuse(u"Doklad nelze zapsat, jiná stanice právě zapisuje.\nZkuste to prosím znovu."_s);
-
-        const bool correction = ctx.isCorrection();
-        const bool batchChanged = correction && mixBatchChanged(doc, ctx);
-        if (correction)
-            recheckCorrection(c, doc, ctx);
-
-        section.lockTables(correction ? u"LOCK TABLE skarta WRITE, pelmixi WRITE"_s
-                                      : u"LOCK TABLE skarta WRITE, pelmixi WRITE, tavrix READ"_s);
-        if (!correction || batchChanged)
-            checkMixBatchFree(c, doc.mix);
-
-        std::optional<numbering::Series> series;
-        if (!correction) {
-            const ResultSet settingsRow = c.query(u"select UcetniRok,CislovaniD from tavrix"_s);
-            if (!settingsRow.isEmpty()) {
-                ctx.ucetniRok = rightTrimmed(fieldText(settingsRow.value(0, 0)));
-                const QVariant mode = settingsRow.value(0, 1);
-                ctx.cislovaniD = mode.isNull() ? -1 : int(wholeNumber(mode));
-            } else {
-                ctx.ucetniRok.clear();
-            }
-            QString error;
-            series = numbering::series(
-                ctx.ucetniRok, ctx.cislovaniD, ctx.stredisko, dateValue(doc.mix.value(u"datum"_s)), &error);
-            if (!series)
-                refuse(error);
-            if (numbering::isExhausted(numbering::highestSequence(c, *series, ctx.stredisko)))
-                refuse(numbering::exhaustedMessage(*series));
-        }
-
-        checkStock(c, doc);
-        if (correction)
-            checkMixCard(c, doc, ctx, batchChanged);
-
-        const QStringList lines = correction ? opravaScript(doc, ctx) : novyScript(doc, ctx, *series);
-        const QString scriptText = lines.join(u'\n');
-        if (!cp1250::firstUnencodable(scriptText).isNull()) {
-            try {
-                cp1250::encode(scriptText);
-            } catch (const cp1250::EncodingError &e) {
-                refuse(e.message());
-            }
-        }
-        if (!correction) {
-            writeAsm(ctx, lines);
-            c.execute(u"SET @pomCis = NULL, @CiDo = NULL"_s);
-        }
-        QString lostMessage;
-        const auto lookUp = [&doc, &ctx, &lostMessage](Connection &connection, const QString &error) {
-            const Message m = lostSaveMessage(lookUpSave(connection, doc, ctx), error);
-            lostMessage = m.text;
-            return m;
-        };
+    // On a cluster a conflict with another node's save runs the whole save again, checks included.
+    const SaveContext firstRun = ctx;
+    saveretry::Attempts attempts;
+    for (;; ctx = firstRun) {
         try {
-            script::run(c, scriptText, lookUp);
-        } catch (const ScriptFailed &) {
-            // The error step has rolled back, written pelmi.err, told the operator and asked the
-            // program to end; the closed connection has released every lock.
-            out.result = SaveResult::Failed;
-            out.message = lostMessage.isEmpty() ? u"Nastala chyba SQL. Program bude ukončen."_s : lostMessage;
+            checkDate(c, doc.mix);
+            ExclusiveSection section(c);
+            if (!section.acquire())
+                refuse(u"Doklad nelze zapsat, jiná stanice právě zapisuje.\nZkuste to prosím znovu."_s);
+
+            const bool correction = ctx.isCorrection();
+            const bool batchChanged = correction && mixBatchChanged(doc, ctx);
+            if (correction)
+                recheckCorrection(c, doc, ctx);
+
+            section.lockTables(correction ? u"LOCK TABLE skarta WRITE, pelmixi WRITE"_s
+                                          : u"LOCK TABLE skarta WRITE, pelmixi WRITE, tavrix READ"_s);
+            if (!correction || batchChanged)
+                checkMixBatchFree(c, doc.mix);
+
+            std::optional<numbering::Series> series;
+            if (!correction) {
+                const ResultSet settingsRow = c.query(u"select UcetniRok,CislovaniD from tavrix"_s);
+                if (!settingsRow.isEmpty()) {
+                    ctx.ucetniRok = rightTrimmed(fieldText(settingsRow.value(0, 0)));
+                    const QVariant mode = settingsRow.value(0, 1);
+                    ctx.cislovaniD = mode.isNull() ? -1 : int(wholeNumber(mode));
+                } else {
+                    ctx.ucetniRok.clear();
+                }
+                QString error;
+                series = numbering::series(
+                    ctx.ucetniRok, ctx.cislovaniD, ctx.stredisko, dateValue(doc.mix.value(u"datum"_s)), &error);
+                if (!series)
+                    refuse(error);
+                if (numbering::isExhausted(numbering::highestSequence(c, *series, ctx.stredisko)))
+                    refuse(numbering::exhaustedMessage(*series));
+            }
+
+            checkStock(c, doc);
+            if (correction)
+                checkMixCard(c, doc, ctx, batchChanged);
+
+            const QStringList lines = correction ? opravaScript(doc, ctx) : novyScript(doc, ctx, *series);
+            const QString scriptText = lines.join(u'\n');
+            if (!cp1250::firstUnencodable(scriptText).isNull()) {
+                try {
+                    cp1250::encode(scriptText);
+                } catch (const cp1250::EncodingError &e) {
+                    refuse(e.message());
+                }
+            }
+            if (!correction) {
+                writeAsm(ctx, lines);
+                c.execute(u"SET @pomCis = NULL, @CiDo = NULL"_s);
+            }
+            QString lostMessage;
+            const auto lookUp = [&doc, &ctx, &lostMessage](Connection &connection, const QString &error) {
+                const Message m = lostSaveMessage(lookUpSave(connection, doc, ctx), error);
+                lostMessage = m.text;
+                return m;
+            };
+            try {
+                script::run(
+                    c, section.script(scriptText), [&c](const DbError &e) { return saveretry::isRetryable(c, e); },
+                    lookUp);
+            } catch (const ScriptFailed &) {
+                // The error step has rolled back, written pelmi.err, told the operator and asked the
+                // program to end; the closed connection has released every lock.
+                out.result = SaveResult::Failed;
+                out.message = lostMessage.isEmpty() ? u"Nastala chyba SQL. Program bude ukončen."_s : lostMessage;
+                out.correctionState = ctx.correctionState;
+                return out;
+            }
+            // The document is committed: what follows cannot turn the save into a failure.
+            try {
+                section.unlockTables();
+                const ResultSet number = c.query(u"select @CiDo as cisdok"_s);
+                out.cisdok = number.isEmpty() ? QString() : number.text(0, u"cisdok"_s);
+            } catch (const std::exception &) {
+                // The number stays unknown; the list shows the document all the same.
+            }
+            section.release();
+        } catch (const SaveRefused &r) {
+            messages::show(r.message);
+            enable(true);
+            out.result = SaveResult::Refused;
+            out.message = r.message.text;
+            out.focus = r.focus;
+            out.line = r.line;
             out.correctionState = ctx.correctionState;
             return out;
+        } catch (const DbError &e) {
+            if (saveretry::isRetryable(c, e)) {
+                if (attempts.again())
+                    continue;
+                // Nothing was written; the document stays in the editor.
+                messages::show(saveretry::exhaustedText(), MessageIcon::Warning);
+                enable(true);
+                out.result = SaveResult::Refused;
+                out.message = saveretry::exhaustedText();
+                out.correctionState = firstRun.correctionState;
+                return out;
+            }
+            messages::standardError(e.message());
+            enable(true);
+            out.result = SaveResult::Refused;
+            out.message = e.message();
+            return out;
+        } catch (const cp1250::EncodingError &e) {
+            messages::standardError(e.message());
+            enable(true);
+            out.result = SaveResult::Refused;
+            out.message = e.message();
+            return out;
         }
-        // The document is committed: what follows cannot turn the save into a failure.
-        try {
-            section.unlockTables();
-            const ResultSet number = c.query(u"select @CiDo as cisdok"_s);
-            out.cisdok = number.isEmpty() ? QString() : number.text(0, u"cisdok"_s);
-        } catch (const std::exception &) {
-            // The number stays unknown; the list shows the document all the same.
-        }
-        section.release();
-    } catch (const SaveRefused &r) {
-        messages::show(r.message);
-        enable(true);
-        out.result = SaveResult::Refused;
-        out.message = r.message.text;
-        out.focus = r.focus;
-        out.line = r.line;
-        out.correctionState = ctx.correctionState;
-        return out;
-    } catch (const DbError &e) {
-        messages::standardError(e.message());
-        enable(true);
-        out.result = SaveResult::Refused;
-        out.message = e.message();
-        return out;
-    } catch (const cp1250::EncodingError &e) {
-        messages::standardError(e.message());
-        enable(true);
-        out.result = SaveResult::Refused;
-        out.message = e.message();
-        return out;
+        break;
     }
 
     out.result = SaveResult::Saved;
