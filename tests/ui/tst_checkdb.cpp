@@ -149,7 +149,8 @@ void TestCheckDb::missingIndexesReportedWithStatements()
     QVERIFY(report.contains(QStringLiteral("vp (partiecela, lomeni) – historie partie při otevření dokladu: CHYBÍ TABULKA")));
     const QString warning = indexcheck::openingGuardWarning(findings);
     QVERIFY(warning.contains(QStringLiteral("pvrad (partiecela,lomeni)")));
-    QVERIFY(!warning.contains(QStringLiteral("pelmixi")));
+    // The list indexes are not the guard's.
+    QVERIFY(!warning.contains(QStringLiteral("pelmixi (")));
 
     // The printed statements are what the administrator runs: afterwards only the table is missing.
     for (const indexcheck::Finding &f : findings) {
