@@ -149,7 +149,7 @@ void TestCheckDb::missingIndexesReportedWithStatements()
     QVERIFY(report.contains(QStringLiteral("vp (partiecela, lomeni) – historie partie při otevření dokladu: CHYBÍ TABULKA")));
     const QString warning = indexcheck::openingGuardWarning(findings);
     QVERIFY(warning.contains(QStringLiteral("pvrad (partiecela,lomeni)")));
-    // The list indexes are not the guard's.
+    // The pelmixi index dropped serves the list, not the guard.
     QVERIFY(!warning.contains(QStringLiteral("pelmixi (")));
 
     // The printed statements are what the administrator runs: afterwards only the table is missing.
