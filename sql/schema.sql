@@ -60,7 +60,9 @@ CREATE TABLE pelmixi (
   id INT NOT NULL AUTO_INCREMENT,
   PRIMARY KEY (id),
   KEY pelmixi_doklad (cislodokla),
-  KEY pelmixi_seznam (stredisko, smes, rokd),
+  -- The document list: its condition (cost centre, mix rows, year) and its order by number.
+  KEY pelmixi_seznam (stredisko, smes, rokd, cislodokla),
+  KEY pelmixi_seznam_vse (stredisko, smes, cislodokla),
   KEY pelmixi_partie (partiecela, lomeni)
 ) ENGINE=InnoDB DEFAULT CHARSET=cp1250;
 

@@ -295,10 +295,13 @@ void ListTools::search()
     {
         SearchRunning running(m_window);
         SearchDialog dialog(model, columns, start.column(), &m_window);
+        // A list held in pages is searched whole: the rows not fetched yet are read for it.
+        if (!model->complete())
+            dialog.setColumnTexts([model](int column) { return model->columnTexts(column); });
         dialog.exec();
         const int row = dialog.chosenRow();
         QModelIndex target = start;
-        if (row >= 0)
+        if (row >= 0 && model->fetchThrough(row))
             target = model->index(row, qMax(0, start.column()));
         if (target.isValid()) {
             grid->setCurrentIndex(target);

@@ -1,6 +1,7 @@
 // Program entry: the program folder becomes the working folder, the main window runs the
 // start-up, and the message loop runs until the main window closes.
 #include "appfonts.h"
+#include "checkdbcli.h"
 #include "paths.h"
 #include "pdfcli.h"
 #include "qttranslation.h"
@@ -14,6 +15,8 @@
 int main(int argc, char *argv[])
 {
     // Reports from the command line need no display, so they start before the widgets do.
+    if (checkdbcli::wanted(argc, argv))
+        return checkdbcli::main(argc, argv);
     if (pdfcli::wanted(argc, argv))
         return pdfcli::main(argc, argv);
     QApplication app(argc, argv);

@@ -5,6 +5,8 @@
 #include "heslo.h"
 #include "modulelauncher.h"
 #include "paths.h"
+#include "indexcheck.h"
+#include "listpager.h"
 #include "resulttablemodel.h"
 #include "session.h"
 #include "sidechannel.h"
@@ -135,6 +137,7 @@ void TForm1::buildModuleMenu()
 void TForm1::setupGrids()
 {
     m_listModel = new ResultTableModel(this);
+    m_listModel->setFetchFailed([](const std::exception &e) { reportError(e); });
     m_listModel->setRowBackground([this](const ResultSet &result, int row) -> std::optional<QColor> {
         if (m_ncColumn < 0 || row >= result.rowCount())
             return std::nullopt;
@@ -382,10 +385,24 @@ bool TForm1::windowSteps()
 
 // The suite settings, the price list, the filter and the list. A failure leaves the list empty;
 // the program stays usable and the list is built by the next cost-centre or year choice.
+// A plant's database without the indexes the opening guard needs opens documents in seconds:
+// one line in the SQL log tells the administrator (pelmixi --check-db lists the details).
+void TForm1::logMissingGuardIndexes()
+{
+    try {
+        const QString warning = indexcheck::openingGuardWarning(indexcheck::check(appConnection()));
+        if (!warning.isEmpty())
+            m_log.log(LogCategory::Other, warning);
+    } catch (const std::exception &) {
+        // Without the catalogue nothing is known either way; the program works as it can.
+    }
+}
+
 void TForm1::dataSteps()
 {
     try {
         ensureSession();
+        logMissingGuardIndexes();
         readSuiteSettings();
         m_priceList = appConnection().query(priceListQuery());
         m_scope.filterCondition.clear();
@@ -552,9 +569,11 @@ void TForm1::rebuildList()
     m_lastListQuery = documentlist::listQueryLines(m_scope);
     try {
         ensureSession();
-        ResultSet result = appConnection().query(documentlist::joinLines(m_lastListQuery));
+        // The first page now, the rest as the grid scrolls.
+        auto pager = std::make_shared<documentlist::ListPager>(appConnection(), m_lastListQuery);
+        ResultSet result = pager->firstPage();
         m_ncColumn = result.columnIndex(QStringLiteral("NC"));
-        m_listModel->setResult(std::move(result));
+        m_listModel->setResult(std::move(result), std::move(pager));
     } catch (const std::exception &e) {
         reportError(e);
         setLinesPanelHeight(showLines() ? LinesPanelOpenHeight : 0);

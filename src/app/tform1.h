@@ -152,6 +152,7 @@ private:
     void creationSteps();
     bool windowSteps();
     void dataSteps();
+    void logMissingGuardIndexes();
     void readSuiteSettings();
     void ensureSession();
     void scheduleSplashClose();

@@ -50,12 +50,10 @@ void slide(SideChannel *channel, bool out, int width)
 void selectDocument(TForm1 &window, const QString &cislodokla)
 {
     ResultTableModel *model = window.listModel();
-    for (int r = 0; r < model->rowCount(); ++r) {
-        if (model->value(r, u"cislodokla"_s).toString() == cislodokla) {
-            window.listGrid()->setCurrentIndex(model->index(r, 0));
-            window.listGrid()->scrollTo(model->index(r, 0));
-            return;
-        }
+    // A list held in pages fetches up to the document when it lies further down.
+    if (const int r = model->findRow(u"cislodokla"_s, cislodokla); r >= 0) {
+        window.listGrid()->setCurrentIndex(model->index(r, 0));
+        window.listGrid()->scrollTo(model->index(r, 0));
     }
 }
 

@@ -18,13 +18,11 @@ namespace {
 void positionOnDocument(TForm1 &window, const QString &number)
 {
     ResultTableModel *model = window.listModel();
-    for (int row = 0; row < model->rowCount(); ++row) {
-        if (model->value(row, QStringLiteral("cislodokla")).toString() == number) {
-            const QModelIndex index = model->index(row, qMax(0, window.listGrid()->currentIndex().column()));
-            window.listGrid()->setCurrentIndex(index);
-            window.listGrid()->scrollTo(index);
-            return;
-        }
+    // A list held in pages fetches up to the document when it lies further down.
+    if (const int row = model->findRow(QStringLiteral("cislodokla"), number); row >= 0) {
+        const QModelIndex index = model->index(row, qMax(0, window.listGrid()->currentIndex().column()));
+        window.listGrid()->setCurrentIndex(index);
+        window.listGrid()->scrollTo(index);
     }
 }
 

@@ -38,6 +38,30 @@ QVariant convert(FieldKind kind, const char *data, qsizetype length)
 
 } // namespace
 
+void ResultSet::append(ResultSet more)
+{
+    if (more.rowCount() == 0)
+        return;
+    if (rowCount() == 0) {
+        if (m_columns.isEmpty())
+            m_columns = more.m_columns;
+        m_packed = more.m_packed;
+        m_rows = std::move(more.m_rows);
+        m_packedRows = std::move(more.m_packedRows);
+        return;
+    }
+    if (m_packed && more.m_packed) {
+        m_packedRows.append(std::move(more.m_packedRows));
+        return;
+    }
+    if (m_packed) {
+        m_rows = rows();
+        m_packedRows.clear();
+        m_packed = false;
+    }
+    m_rows.append(more.rows());
+}
+
 ResultSet::ResultSet(QList<Column> columns, QList<QVariantList> rows)
     : m_columns(std::move(columns))
     , m_rows(std::move(rows))

@@ -30,6 +30,8 @@ public:
     ResultSet(QList<Column> columns, QList<QByteArray> packedRows);
 
     const QList<Column> &columns() const { return m_columns; }
+    // Appends the rows of a further page of the same query (same columns).
+    void append(ResultSet more);
     // Every row converted at once.
     QList<QVariantList> rows() const;
     qsizetype rowCount() const { return m_packed ? m_packedRows.size() : m_rows.size(); }

@@ -21,7 +21,7 @@ QStringList listQueryLines(const ListScope &scope)
         lines << QStringLiteral(" where stredisko = ") + sqlQuote(scope.costCentre);
     else
         lines << QStringLiteral(" AND stredisko = ") + sqlQuote(scope.costCentre);
-    lines << QStringLiteral(" and smes = 1");
+    lines << QStringLiteral(" and smes = '1'");
     if (!scope.year.isEmpty())
         lines << QStringLiteral(" AND rokd = ") + sqlQuote(scope.year);
     lines << scope.orderClause;

@@ -23,7 +23,7 @@ struct ListScope {
 };
 
 // The list query in its lines: "select * from pelmixi", the filter condition (an empty line
-// without one), the quoted cost centre joined with " where " or " AND ", " and smes = 1", the
+// without one), the quoted cost centre joined with " where " or " AND ", " and smes = '1'" (a text column), the
 // year line only when a year is chosen, the order clause.
 QStringList listQueryLines(const ListScope &scope);
 // The lines joined with line feeds, as sent to the server.

@@ -2,6 +2,7 @@
 // on the server), the caption, the year items, the row shading and the cell texts.
 #include "connection.h"
 #include "documentlist.h"
+#include "listpager.h"
 #include "testsupport.h"
 
 #include <QDate>
@@ -29,6 +30,12 @@ private slots:
     void rowShade();
     void cellText_data();
     void cellText();
+    void orderRead_data();
+    void orderRead();
+    void pageLines();
+    void pagesCoverTheList_data();
+    void pagesCoverTheList();
+    void upToTargetAndRestOfField();
 
 private:
     std::unique_ptr<Connection> db;
@@ -59,13 +66,13 @@ void TestDocumentList::listQuery_data()
                                << ""
                                << "" << order
                                << QStringList { QStringLiteral("select * from pelmixi"), QString(),
-                                      QStringLiteral(" where stredisko = '101'"), QStringLiteral(" and smes = 1"),
+                                      QStringLiteral(" where stredisko = '101'"), QStringLiteral(" and smes = '1'"),
                                       QStringLiteral("order by cislodokla  DESC") };
     QTest::newRow("year 2018") << "101"
                                << "2018"
                                << "" << order
                                << QStringList { QStringLiteral("select * from pelmixi"), QString(),
-                                      QStringLiteral(" where stredisko = '101'"), QStringLiteral(" and smes = 1"),
+                                      QStringLiteral(" where stredisko = '101'"), QStringLiteral(" and smes = '1'"),
                                       QStringLiteral(" AND rokd = '2018'"),
                                       QStringLiteral("order by cislodokla  DESC") };
     QTest::newRow("filter on the number")
@@ -73,14 +80,14 @@ void TestDocumentList::listQuery_data()
         << ""
         << "where cislodokla = '1810100001'" << order
         << QStringList { QStringLiteral("select * from pelmixi"), QStringLiteral("where cislodokla = '1810100001'"),
-               QStringLiteral(" AND stredisko = '101'"), QStringLiteral(" and smes = 1"),
+               QStringLiteral(" AND stredisko = '101'"), QStringLiteral(" and smes = '1'"),
                QStringLiteral("order by cislodokla  DESC") };
     QTest::newRow("quote in the cost centre")
         << "1'2"
         << ""
         << "" << order
         << QStringList { QStringLiteral("select * from pelmixi"), QString(),
-               QStringLiteral(" where stredisko = '1''2'"), QStringLiteral(" and smes = 1"),
+               QStringLiteral(" where stredisko = '1''2'"), QStringLiteral(" and smes = '1'"),
                QStringLiteral("order by cislodokla  DESC") };
     QTest::newRow("filter, year and another order")
         << "102"
@@ -88,7 +95,7 @@ void TestDocumentList::listQuery_data()
         << "where nc >= 1"
         << "order by nc DESC"
         << QStringList { QStringLiteral("select * from pelmixi"), QStringLiteral("where nc >= 1"),
-               QStringLiteral(" AND stredisko = '102'"), QStringLiteral(" and smes = 1"),
+               QStringLiteral(" AND stredisko = '102'"), QStringLiteral(" and smes = '1'"),
                QStringLiteral(" AND rokd = '2026'"), QStringLiteral("order by nc DESC") };
 }
 
@@ -235,6 +242,132 @@ void TestDocumentList::cellText()
     QFETCH(int, kind);
     QFETCH(QString, text);
     QCOMPARE(displayText(value, FieldKind(kind)), text);
+}
+
+void TestDocumentList::orderRead_data()
+{
+    QTest::addColumn<QString>("clause");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<bool>("descending");
+    QTest::newRow("default") << defaultOrderClause() << QStringLiteral("cislodokla") << true;
+    QTest::newRow("ascending") << QStringLiteral("order by nc") << QStringLiteral("nc") << false;
+    QTest::newRow("descending") << QStringLiteral("order by datum DESC") << QStringLiteral("datum") << true;
+    QTest::newRow("two fields") << QStringLiteral("order by nc, datum") << QString() << false;
+    QTest::newRow("expression") << QStringLiteral("order by nc+1") << QString() << false;
+    QTest::newRow("empty") << QString() << QString() << false;
+}
+
+void TestDocumentList::orderRead()
+{
+    QFETCH(QString, clause);
+    QFETCH(QString, field);
+    QFETCH(bool, descending);
+    const ListOrder order = parseOrder(clause);
+    QCOMPARE(order.field, field);
+    QCOMPARE(order.descending, descending);
+}
+
+// The first page is the list query's lines unchanged followed by the paging lines; a further
+// page adds its keyset line before the order clause.
+void TestDocumentList::pageLines()
+{
+    Connection unused(testsupport::serverParams(database));
+    ListScope scope;
+    scope.costCentre = QStringLiteral("101");
+    const QStringList list = listQueryLines(scope);
+    ListPager pager(unused, list, 3, 5);
+    QVERIFY(pager.pageable());
+    QCOMPARE(pager.firstPageLines(), list + QStringList({ QStringLiteral(", id DESC"), QStringLiteral(" limit 3") }));
+
+    const ResultSet held({ Column { QStringLiteral("cislodokla") }, Column { QStringLiteral("id"), FieldKind::Integer } },
+        { { QStringLiteral("1810100002"), 4LL } });
+    QCOMPARE(pager.nextPageLines(held, 5),
+        QStringList({ QStringLiteral("select * from pelmixi"), QString(), QStringLiteral(" where stredisko = '101'"),
+            QStringLiteral(" and smes = '1'"),
+            QStringLiteral(" and (cislodokla < '1810100002' or cislodokla = '1810100002' and id < 4 or cislodokla is null)"),
+            QStringLiteral("order by cislodokla  DESC"), QStringLiteral(", id DESC"), QStringLiteral(" limit 5") }));
+
+    // An order the pager cannot continue is read whole, as before.
+    scope.orderClause = QStringLiteral("order by nc, datum");
+    ListPager whole(unused, listQueryLines(scope));
+    QVERIFY(!whole.pageable());
+    QCOMPARE(whole.firstPageLines(), listQueryLines(scope));
+}
+
+void TestDocumentList::pagesCoverTheList_data()
+{
+    QTest::addColumn<QString>("orderClause");
+    QTest::addColumn<QString>("keyOrder");
+    QTest::newRow("default") << defaultOrderClause() << QStringLiteral(", id DESC");
+    QTest::newRow("ties ascending") << QStringLiteral("order by nc") << QStringLiteral(", id");
+    QTest::newRow("ties descending") << QStringLiteral("order by nc DESC") << QStringLiteral(", id DESC");
+    QTest::newRow("nulls ascending") << QStringLiteral("order by datum") << QStringLiteral(", id");
+    QTest::newRow("nulls descending") << QStringLiteral("order by datum DESC") << QStringLiteral(", id DESC");
+    QTest::newRow("text with case ties") << QStringLiteral("order by nazevosiva") << QStringLiteral(", id");
+}
+
+// Page after page, every row of the list once, in the order of the whole query.
+void TestDocumentList::pagesCoverTheList()
+{
+    QFETCH(QString, orderClause);
+    QFETCH(QString, keyOrder);
+    db->execute(QStringLiteral("DELETE FROM pelmixi WHERE stredisko = '555'"));
+    db->execute(QStringLiteral(
+        "INSERT INTO pelmixi (cislodokla, stredisko, smes, rokd, nc, datum, nazevosiva) SELECT "
+        "concat('2655', lpad(seq mod 40, 6, '0')), '555', '1', '2026', seq mod 7, "
+        "if(seq mod 5 = 0, NULL, '2026-01-01' + interval (seq mod 9) day), "
+        "if(seq mod 2 = 0, 'Směs a', 'SMĚS A') FROM seq_1_to_57"));
+    ListScope scope;
+    scope.costCentre = QStringLiteral("555");
+    scope.orderClause = orderClause;
+    const QStringList list = listQueryLines(scope);
+    ListPager pager(*db, list, 4, 6);
+    ResultSet held = pager.firstPage();
+    QCOMPARE(held.rowCount(), 4);
+    QVERIFY(!pager.exhausted());
+    int pages = 0;
+    while (!pager.exhausted() && pages++ < 100)
+        held.append(pager.nextPage(held));
+    QVERIFY(pager.exhausted());
+    QVERIFY(pager.nextPage(held).isEmpty());
+
+    const ResultSet whole = db->query(joinLines(list) + keyOrder);
+    QCOMPARE(held.rowCount(), 57);
+    QCOMPARE(whole.rowCount(), 57);
+    for (qsizetype r = 0; r < whole.rowCount(); ++r)
+        QCOMPARE(held.value(r, QStringLiteral("id")), whole.value(r, QStringLiteral("id")));
+}
+
+void TestDocumentList::upToTargetAndRestOfField()
+{
+    db->execute(QStringLiteral("DELETE FROM pelmixi WHERE stredisko = '556'"));
+    db->execute(QStringLiteral("INSERT INTO pelmixi (cislodokla, stredisko, smes, rokd) SELECT "
+                               "concat('2656', lpad(seq, 6, '0')), '556', '1', '2026' FROM seq_1_to_30"));
+    db->execute(QStringLiteral("INSERT INTO pelmixi (cislodokla, stredisko, smes, rokd) VALUES "
+                               "('2657000001', '557', '1', '2026'), ('2656000002', '556', '0', '2026')"));
+    ListScope scope;
+    scope.costCentre = QStringLiteral("556");
+    ListPager pager(*db, listQueryLines(scope), 5, 5);
+    ResultSet held = pager.firstPage();
+    QCOMPARE(held.value(0, QStringLiteral("cislodokla")).toString(), QStringLiteral("2656000030"));
+
+    // The rest of one field without holding it: 25 numbers, newest first.
+    const ResultSet rest = pager.restOfField(held, QStringLiteral("cislodokla"));
+    QCOMPARE(rest.columnCount(), 1);
+    QCOMPARE(rest.rowCount(), 25);
+    QCOMPARE(rest.value(0, 0).toString(), QStringLiteral("2656000025"));
+    QCOMPARE(rest.value(24, 0).toString(), QStringLiteral("2656000001"));
+
+    // Not in the list (another cost centre; a line row): nothing is fetched.
+    QVERIFY(pager.upTo(held, QStringLiteral("cislodokla"), QStringLiteral("2657000001"), FieldKind::Text).isEmpty());
+    // Up to a row further down: every row between, in order, ending with it.
+    const ResultSet more = pager.upTo(held, QStringLiteral("cislodokla"), QStringLiteral("2656000003"), FieldKind::Text);
+    QCOMPARE(more.rowCount(), 23);
+    QCOMPARE(more.value(0, QStringLiteral("cislodokla")).toString(), QStringLiteral("2656000025"));
+    QCOMPARE(more.value(22, QStringLiteral("cislodokla")).toString(), QStringLiteral("2656000003"));
+    held.append(more);
+    QCOMPARE(pager.nextPage(held).rowCount(), 2);
+    QVERIFY(pager.exhausted());
 }
 
 QTEST_MAIN(TestDocumentList)

@@ -627,7 +627,7 @@ void TestListTools::sortingKeepsFilter()
         QCOMPARE(w.orderClause(), QStringLiteral("order by nc"));
         QCOMPARE(w.lastListQueryLines(),
             QStringList({ QStringLiteral("select * from pelmixi"), QStringLiteral("where lomeni <> 0"),
-                QStringLiteral(" AND stredisko = '777'"), QStringLiteral(" and smes = 1"),
+                QStringLiteral(" AND stredisko = '777'"), QStringLiteral(" and smes = '1'"),
                 QStringLiteral("order by nc") }));
         QCOMPARE(listNumbers(w),
             QStringList({ QStringLiteral("2607770003"), QStringLiteral("2607770002"), QStringLiteral("2607770001") }));

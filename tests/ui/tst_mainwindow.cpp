@@ -280,7 +280,7 @@ void TestMainWindow::firstStartUsesDesignValues()
     QCOMPARE(w.linesPanelHeight(), 0);
     QCOMPARE(w.lastListQueryLines(),
         QStringList({ QStringLiteral("select * from pelmixi"), QString(), QStringLiteral(" where stredisko = '999'"),
-            QStringLiteral(" and smes = 1"), QStringLiteral("order by cislodokla  DESC") }));
+            QStringLiteral(" and smes = '1'"), QStringLiteral("order by cislodokla  DESC") }));
     QCOMPARE(w.listModel()->rowCount(), 0);
     QCOMPARE(
         w.findChild<QLabel *>(QStringLiteral("listCaption"))->text(), QStringLiteral("Seznam dokladů Krmné směsi"));
@@ -554,7 +554,7 @@ void TestMainWindow::yearBoxAddsYearLine()
     year->setCurrentIndex(year->findText(QStringLiteral("2018")));
     QCOMPARE(w.lastListQueryLines(),
         QStringList({ QStringLiteral("select * from pelmixi"), QString(), QStringLiteral(" where stredisko = '777'"),
-            QStringLiteral(" and smes = 1"), QStringLiteral(" AND rokd = '2018'"),
+            QStringLiteral(" and smes = '1'"), QStringLiteral(" AND rokd = '2018'"),
             QStringLiteral("order by cislodokla  DESC") }));
     QCOMPARE(listNumbers(w), QStringList({ QStringLiteral("1807770002"), QStringLiteral("1807770001") }));
     year->setCurrentIndex(0);
@@ -585,7 +585,7 @@ void TestMainWindow::filterConditionLines()
     QVERIFY(w.startUp());
     QCOMPARE(w.lastListQueryLines(),
         QStringList({ QStringLiteral("select * from pelmixi"), QStringLiteral("where cislodokla = '2601010003'"),
-            QStringLiteral(" AND stredisko = '101'"), QStringLiteral(" and smes = 1"),
+            QStringLiteral(" AND stredisko = '101'"), QStringLiteral(" and smes = '1'"),
             QStringLiteral("order by cislodokla  DESC") }));
     QCOMPARE(listNumbers(w), QStringList({ QStringLiteral("2601010003") }));
     QCOMPARE(w.findChild<QLabel *>(QStringLiteral("listCaption"))->text(),

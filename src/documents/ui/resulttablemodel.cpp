@@ -1,5 +1,7 @@
 #include "resulttablemodel.h"
 
+#include "listpager.h"
+
 ResultTableModel::ResultTableModel(QObject *parent)
     : QAbstractTableModel(parent)
 {
@@ -15,10 +17,108 @@ void ResultTableModel::setColumns(const QList<documentlist::GridColumn> &columns
 
 void ResultTableModel::setResult(ResultSet result)
 {
+    setResult(std::move(result), nullptr);
+}
+
+void ResultTableModel::setResult(ResultSet result, std::shared_ptr<documentlist::ListPager> pager)
+{
     beginResetModel();
     m_result = std::move(result);
+    m_pager = std::move(pager);
     mapColumns();
     endResetModel();
+}
+
+bool ResultTableModel::complete() const
+{
+    return !m_pager || m_pager->exhausted();
+}
+
+bool ResultTableModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && !complete() && m_result.rowCount() > 0;
+}
+
+void ResultTableModel::appendRows(ResultSet rows)
+{
+    if (rows.rowCount() == 0)
+        return;
+    const int first = int(m_result.rowCount());
+    beginInsertRows({}, first, first + int(rows.rowCount()) - 1);
+    m_result.append(std::move(rows));
+    endInsertRows();
+}
+
+void ResultTableModel::fetchMore(const QModelIndex &parent)
+{
+    if (!canFetchMore(parent))
+        return;
+    try {
+        appendRows(m_pager->nextPage(m_result));
+    } catch (const std::exception &e) {
+        m_pager.reset();
+        if (m_fetchFailed)
+            m_fetchFailed(e);
+    }
+}
+
+bool ResultTableModel::fetchThrough(int row)
+{
+    if (row >= m_result.rowCount() && canFetchMore({})) {
+        try {
+            appendRows(m_pager->nextPage(m_result, row + 1 - int(m_result.rowCount())));
+        } catch (const std::exception &e) {
+            m_pager.reset();
+            if (m_fetchFailed)
+                m_fetchFailed(e);
+        }
+    }
+    return row < m_result.rowCount();
+}
+
+int ResultTableModel::findRow(const QString &field, const QVariant &value)
+{
+    const int c = m_result.columnIndex(field);
+    if (c < 0)
+        return -1;
+    const QString wanted = value.toString();
+    for (qsizetype r = 0; r < m_result.rowCount(); ++r) {
+        if (m_result.value(r, c).toString() == wanted)
+            return int(r);
+    }
+    if (!canFetchMore({}))
+        return -1;
+    const qsizetype held = m_result.rowCount();
+    try {
+        appendRows(m_pager->upTo(m_result, m_result.columns().at(c).name, value, m_result.columns().at(c).kind));
+    } catch (const std::exception &e) {
+        m_pager.reset();
+        if (m_fetchFailed)
+            m_fetchFailed(e);
+    }
+    for (qsizetype r = held; r < m_result.rowCount(); ++r) {
+        if (m_result.value(r, c).toString() == wanted)
+            return int(r);
+    }
+    return -1;
+}
+
+QStringList ResultTableModel::columnTexts(int gridColumn)
+{
+    QStringList texts;
+    const int c = resultColumn(gridColumn);
+    if (c < 0)
+        return texts;
+    const FieldKind kind = m_result.columns().at(c).kind;
+    texts.reserve(m_result.rowCount());
+    for (qsizetype r = 0; r < m_result.rowCount(); ++r)
+        texts << documentlist::displayText(m_result.value(r, c), kind);
+    if (canFetchMore({})) {
+        const ResultSet rest = m_pager->restOfField(m_result, m_result.columns().at(c).name);
+        for (qsizetype r = 0; r < rest.rowCount(); ++r)
+            texts << documentlist::displayText(rest.value(r, 0), kind);
+    }
+    return texts;
 }
 
 void ResultTableModel::clear()

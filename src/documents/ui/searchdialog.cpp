@@ -40,12 +40,45 @@ int SearchDialog::currentColumn() const
     return m_ui->comboField->currentData().toInt();
 }
 
+void SearchDialog::setColumnTexts(std::function<QStringList(int)> texts)
+{
+    m_columnTexts = std::move(texts);
+    m_textsColumn = -1;
+    refreshFound();
+}
+
+const QStringList &SearchDialog::texts(int column)
+{
+    if (column != m_textsColumn) {
+        m_texts.clear();
+        if (m_columnTexts) {
+            m_texts = m_columnTexts(column);
+        } else {
+            const int n = m_model->rowCount();
+            m_texts.reserve(n);
+            for (int r = 0; r < n; ++r)
+                m_texts << m_model->index(r, column).data(Qt::DisplayRole).toString();
+        }
+        m_textsColumn = column;
+    }
+    return m_texts;
+}
+
 QList<int> SearchDialog::matchingRows(const QAbstractItemModel *model, int column, const QString &text, bool parts)
 {
-    QList<int> rows;
+    QStringList values;
     const int n = model->rowCount();
+    for (int r = 0; r < n; ++r)
+        values << model->index(r, column).data(Qt::DisplayRole).toString();
+    return matchingRows(values, text, parts);
+}
+
+QList<int> SearchDialog::matchingRows(const QStringList &values, const QString &text, bool parts)
+{
+    QList<int> rows;
+    const int n = int(values.size());
     for (int r = 0; r < n; ++r) {
-        const QString value = model->index(r, column).data(Qt::DisplayRole).toString();
+        const QString &value = values.at(r);
         const bool match = text.isEmpty() || (parts ? value.contains(text, Qt::CaseInsensitive)
                                                     : value.trimmed().startsWith(text, Qt::CaseInsensitive));
         if (match)
@@ -60,8 +93,9 @@ void SearchDialog::refreshFound()
     if (!m_ui->checkShowValues->isChecked() || m_columns.isEmpty())
         return;
     const int column = currentColumn();
-    for (int r : matchingRows(m_model, column, m_ui->editText->text(), m_ui->checkParts->isChecked())) {
-        auto *item = new QListWidgetItem(m_model->index(r, column).data(Qt::DisplayRole).toString(), m_ui->listFound);
+    const QStringList &values = texts(column);
+    for (int r : matchingRows(values, m_ui->editText->text(), m_ui->checkParts->isChecked())) {
+        auto *item = new QListWidgetItem(values.at(r), m_ui->listFound);
         item->setData(Qt::UserRole, r);
     }
     if (m_ui->listFound->count() > 0)
@@ -75,8 +109,8 @@ void SearchDialog::take()
         if (QListWidgetItem *item = m_ui->listFound->currentItem())
             row = item->data(Qt::UserRole).toInt();
     } else if (!m_columns.isEmpty()) {
-        const QList<int> rows =
-            matchingRows(m_model, currentColumn(), m_ui->editText->text(), m_ui->checkParts->isChecked());
+        const QList<int> rows
+            = matchingRows(texts(currentColumn()), m_ui->editText->text(), m_ui->checkParts->isChecked());
         if (!rows.isEmpty())
             row = rows.first();
     }
