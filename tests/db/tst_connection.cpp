@@ -285,7 +285,7 @@ private slots:
         const QString script = kill ? QStringLiteral("BEGIN;\ninsert into t_text (s) values ('x');\nselect sleep(30);\nCOMMIT;")
                                     : QStringLiteral("BEGIN;\ninsert into t_text (s) values ('x');\nselect nonsense from;\nCOMMIT;");
         try {
-            script::run(victim, script, check);
+            script::run(victim, script, {}, check);
             QFAIL("the script did not fail");
         } catch (const ScriptFailed &f) {
             QCOMPARE(f.index(), 2);
