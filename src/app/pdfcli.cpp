@@ -58,6 +58,10 @@ QString usage()
                           "      a nic nearchivuje. Návratový kód 0 = uloženo, 2 = chybné argumenty,\n"
                           "      3 = chyba databáze, 4 = doklad neexistuje, 5 = PDF nelze zapsat.\n")
         + tracecli::usage()
+        + QStringLiteral("\n  pelmixi --check-db\n"
+                         "      vypíše indexy, které dotazy programu potřebují, a které v databázi chybějí,\n"
+                         "      s příkazy CREATE INDEX; nic nemění. Návratový kód 0 = nic nechybí,\n"
+                         "      1 = něco chybí, 3 = chyba databáze.\n")
         + QStringLiteral("\n  pelmixi --help\n"
                          "      vypíše tuto nápovědu");
 }
