@@ -8,11 +8,13 @@
 // a list of texts and lines, is the only part that grows). img2pdf's process start-up alone is
 // measured at the end.
 //
-// Usage: pdf_bench [runs]   (default 7)
+// Usage: pdf_bench [runs [keep-dir]]   (default 7 runs; with keep-dir the last PDF of either side
+// at each size is kept there as ours-<pages>.pdf and img2pdf-<pages>.pdf)
 #include "printing/documentreports.h"
 #include "printing/pdfwriter.h"
 
 #include <QDate>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -126,6 +128,7 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     registerReportFonts();
     const int runs = argc > 1 ? qMax(1, QString::fromLocal8Bit(argv[1]).toInt()) : 7;
+    const QString keep = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     QTemporaryDir dir;
     const QString peer = QStandardPaths::findExecutable(QStringLiteral("img2pdf"));
     if (peer.isEmpty())
@@ -187,6 +190,14 @@ int main(int argc, char **argv)
         }
         for (const QString &png : pngs)
             QFile::remove(png);
+        if (!keep.isEmpty()) {
+            const QString a = QDir(keep).filePath(QStringLiteral("ours-%1.pdf").arg(n));
+            const QString b = QDir(keep).filePath(QStringLiteral("img2pdf-%1.pdf").arg(n));
+            QFile::remove(a);
+            QFile::remove(b);
+            QFile::copy(dir.filePath(QStringLiteral("ours.pdf")), a);
+            QFile::copy(dir.filePath(QStringLiteral("peer.pdf")), b);
+        }
         const Stats r = stats(rendered), w = stats(written), t = stats(theirs);
         std::printf("%-38s %6d %8.2f %8.2f %8.2f %12lld\n", "pelmixi: render + write", n, r.min, r.median, r.max,
             oursBytes / n);

@@ -300,9 +300,10 @@ IndexedPicture quantizeTo256(const QImage &picture)
 
 namespace {
 
-// Page pictures are large runs of one colour and repeated rows: the fastest level finds them,
-// and the higher levels cost several times the time for a few per cent of the size.
-constexpr int kImageCompression = Z_BEST_SPEED;
+// Page pictures are long runs of one colour and repeated rows, which the fast levels find too:
+// on report pages level 2 takes half the time of the default level for about 1.5 times its size
+// (27 KB rather than 18 KB a page), and level 1 is no faster but larger.
+constexpr int kImageCompression = 2;
 
 bool deflate(const QByteArray &in, QByteArray &out, int level = Z_DEFAULT_COMPRESSION)
 {
