@@ -1,13 +1,20 @@
-// PDF export of a recipe-document-like report, 1 and 10 pages: our writer (rendering included,
-// and from ready page pictures) beside img2pdf turning the same page PNGs into a PDF, run by run
-// in turn (ours, img2pdf, ours, ...). Each run of either side is checked: exit status, a file of
-// the right page count (qpdf --show-npages); a side that fails ends the bench with status 1.
+// PDF export of a recipe-document-like report, 1, 10, 100 and 500 pages: our writer rendering and
+// writing page by page beside img2pdf turning the same page pictures (saved as PNGs beforehand)
+// into a PDF, run by run in turn (ours, img2pdf, ours, ...). Our side is reported twice: render +
+// write, and the writer alone (the same runs less the time spent rendering pictures). Each run of
+// either side is checked: exit status, a file of the right page count (qpdf --show-npages); a side
+// that fails ends the bench with status 1. After each size the bench's peak RSS is printed: the
+// writer keeps one page at a time, so it stays flat in the page count (the laid-out report itself,
+// a list of texts and lines, is the only part that grows). img2pdf's process start-up alone is
+// measured at the end.
 //
-// Usage: pdf_bench [runs]   (default 7)
+// Usage: pdf_bench [runs [keep-dir]]   (default 7 runs; with keep-dir the last PDF of either side
+// at each size is kept there as ours-<pages>.pdf and img2pdf-<pages>.pdf)
 #include "printing/documentreports.h"
 #include "printing/pdfwriter.h"
 
 #include <QDate>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +22,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -48,21 +57,36 @@ ReportRow row(const QString &smes, int i)
     return r;
 }
 
-LaidOutReport reportOfPages(int pages)
+LaidOutReport reportOfLines(int lines)
 {
     QImage logo(180, 60, QImage::Format_RGB32);
     logo.fill(QColor(30, 90, 160));
     DocumentReportOptions options;
     options.logo = logo;
     ReportRows rows{row(QStringLiteral("1"), 0)};
-    for (int i = 1;; ++i) {
+    for (int i = 1; i <= lines; ++i)
         rows << row(QStringLiteral("0"), i);
-        LaidOutReport laid = recipeDocumentReport(rows, options).layout();
-        if (laid.pages.size() > pages) {
-            rows.removeLast();
-            return recipeDocumentReport(rows, options).layout();
-        }
+    return recipeDocumentReport(rows, options).layout();
+}
+
+// The most composition lines that still fit on `pages` pages.
+LaidOutReport reportOfPages(int pages)
+{
+    int lo = 0, hi = 1;
+    while (reportOfLines(hi).pages.size() <= pages)
+        hi *= 2;
+    while (hi - lo > 1) {
+        const int mid = (lo + hi) / 2;
+        (reportOfLines(mid).pages.size() <= pages ? lo : hi) = mid;
     }
+    return reportOfLines(lo);
+}
+
+double peakRssMb()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
 }
 
 struct Stats {
@@ -104,6 +128,7 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     registerReportFonts();
     const int runs = argc > 1 ? qMax(1, QString::fromLocal8Bit(argv[1]).toInt()) : 7;
+    const QString keep = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     QTemporaryDir dir;
     const QString peer = QStandardPaths::findExecutable(QStringLiteral("img2pdf"));
     if (peer.isEmpty())
@@ -113,42 +138,39 @@ int main(int argc, char **argv)
 
     std::printf("%d runs of each side in turn; ms per page min / median / max, bytes per page\n", runs);
     std::printf("%-38s %6s %8s %8s %8s %12s\n", "case", "pages", "min", "median", "max", "bytes/page");
-    for (int pages : { 1, 10 }) {
+    for (int pages : { 1, 10, 100, 500 }) {
         const LaidOutReport report = reportOfPages(pages);
         const int n = int(report.pages.size());
 
-        // Rendering and writing in one, on its own.
-        QList<double> rendered;
-        qint64 renderedBytes = 0;
-        for (int run = 0; run < runs; ++run) {
-            const QString out = dir.filePath(QStringLiteral("ours.pdf"));
-            QElapsedTimer t;
-            t.start();
-            const PdfResult r = writeReportPdf(out, report);
-            rendered << t.nsecsElapsed() / 1e6 / n;
-            if (!r.ok)
-                fail(QStringLiteral("our writer failed: ") + r.errorMessage);
-            checkPdf("our writer", out, n);
-            renderedBytes = QFileInfo(out).size();
-        }
-
-        QList<QImage> pictures;
+        // The page pictures for img2pdf, rendered once and saved one at a time.
         QStringList pngs;
         for (int i = 0; i < n; ++i) {
-            pictures << renderPage(report, i);
             pngs << dir.filePath(QStringLiteral("page%1.png").arg(i + 1));
-            if (!pictures.last().save(pngs.last()))
+            if (!renderPage(report, i).save(pngs.last()))
                 fail(QStringLiteral("cannot write ") + pngs.last());
         }
-        // The same page pictures, ours and img2pdf in turn.
-        QList<double> ours, theirs;
+        const double rssBefore = peakRssMb();
+
+        QList<double> rendered, written, theirs;
         qint64 oursBytes = 0, theirBytes = 0;
         for (int run = 0; run < runs; ++run) {
-            const QString a = dir.filePath(QStringLiteral("ours2.pdf"));
+            const QString a = dir.filePath(QStringLiteral("ours.pdf"));
+            qint64 renderNs = 0;
             QElapsedTimer t;
             t.start();
-            const PdfResult r = writePdf(a, pictures, PdfOptions {});
-            ours << t.nsecsElapsed() / 1e6 / n;
+            const PdfResult r = writePdf(
+                a, n,
+                [&report, &renderNs](int i) {
+                    QElapsedTimer rt;
+                    rt.start();
+                    QImage picture = renderPage(report, i, kScreenDpi);
+                    renderNs += rt.nsecsElapsed();
+                    return picture;
+                },
+                PdfOptions {});
+            const qint64 totalNs = t.nsecsElapsed();
+            rendered << totalNs / 1e6 / n;
+            written << (totalNs - renderNs) / 1e6 / n;
             if (!r.ok)
                 fail(QStringLiteral("our writer failed: ") + r.errorMessage);
             checkPdf("our writer", a, n);
@@ -166,13 +188,26 @@ int main(int argc, char **argv)
             checkPdf("img2pdf", b, n);
             theirBytes = QFileInfo(b).size();
         }
-        const Stats r = stats(rendered), o = stats(ours), t = stats(theirs);
-        std::printf("%-38s %6d %8.1f %8.1f %8.1f %12lld\n", "pelmixi: render + write", n, r.min, r.median, r.max,
-            renderedBytes / n);
-        std::printf("%-38s %6d %8.1f %8.1f %8.1f %12lld\n", "pelmixi: write from page pictures", n, o.min, o.median,
-            o.max, oursBytes / n);
-        std::printf("%-38s %6d %8.1f %8.1f %8.1f %12lld\n", "img2pdf: PNGs to PDF (process)", n, t.min, t.median,
+        for (const QString &png : pngs)
+            QFile::remove(png);
+        if (!keep.isEmpty()) {
+            const QString a = QDir(keep).filePath(QStringLiteral("ours-%1.pdf").arg(n));
+            const QString b = QDir(keep).filePath(QStringLiteral("img2pdf-%1.pdf").arg(n));
+            QFile::remove(a);
+            QFile::remove(b);
+            QFile::copy(dir.filePath(QStringLiteral("ours.pdf")), a);
+            QFile::copy(dir.filePath(QStringLiteral("peer.pdf")), b);
+        }
+        const Stats r = stats(rendered), w = stats(written), t = stats(theirs);
+        std::printf("%-38s %6d %8.2f %8.2f %8.2f %12lld\n", "pelmixi: render + write", n, r.min, r.median, r.max,
+            oursBytes / n);
+        std::printf("%-38s %6d %8.2f %8.2f %8.2f %12lld\n", "pelmixi: writer alone (less rendering)", n, w.min,
+            w.median, w.max, oursBytes / n);
+        std::printf("%-38s %6d %8.2f %8.2f %8.2f %12lld\n", "img2pdf: PNGs to PDF (process)", n, t.min, t.median,
             t.max, theirBytes / n);
+        std::printf("%-38s %6d peak RSS %.1f MB before our runs, %.1f MB after\n", "pelmixi bench process", n,
+            rssBefore, peakRssMb());
+        std::fflush(stdout);
     }
     // The peer's share that is only its process start-up (interpreter and imports).
     QList<double> start;

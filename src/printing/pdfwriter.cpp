@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -217,37 +218,77 @@ IndexedPicture medianCut(const QImage &image)
 
 } // namespace
 
+namespace {
+
+// The exact palette's colour → index lookup: open addressing over 1024 slots (at most 256 are
+// used, so probes stay short).
+class ColourIndex {
+public:
+    ColourIndex() { m_keys.fill(kEmpty); }
+    // The index of `c`, adding it to `palette` when new; -1 when the palette is full.
+    int find(QRgb c, QVector<QRgb> &palette)
+    {
+        unsigned slot = (c * 0x9E3779B1u) >> (32 - kSlotBits);
+        for (;;) {
+            if (m_keys[slot] == c)
+                return m_values[slot];
+            if (m_keys[slot] == kEmpty) {
+                if (palette.size() == 256)
+                    return -1;
+                m_keys[slot] = c;
+                m_values[slot] = uchar(palette.size());
+                palette.append(c);
+                return m_values[slot];
+            }
+            slot = (slot + 1) & (kSlots - 1);
+        }
+    }
+
+private:
+    static constexpr int kSlotBits = 10;
+    static constexpr unsigned kSlots = 1u << kSlotBits;
+    static constexpr QRgb kEmpty = 0; // every key has its alpha byte set, so 0 never occurs
+    std::array<QRgb, kSlots> m_keys;
+    std::array<uchar, kSlots> m_values {};
+};
+
+} // namespace
+
 IndexedPicture quantizeTo256(const QImage &picture)
 {
-    const QImage image = picture.convertToFormat(QImage::Format_RGB32);
+    const QImage image = picture.format() == QImage::Format_RGB32 ? picture
+                                                                  : picture.convertToFormat(QImage::Format_RGB32);
     IndexedPicture out;
     out.width = image.width();
     out.height = image.height();
     out.indices.resize(qsizetype(out.width) * out.height);
+    out.palette.reserve(256);
 
-    // Reports are mostly black, white and greys: try an exact palette first.
-    QHash<QRgb, uchar> index;
+    // Reports are mostly black, white and greys: try an exact palette first. Rows equal to the
+    // one above (blank margins, ruled areas) reuse its indices.
+    ColourIndex index;
     uchar *dst = reinterpret_cast<uchar *>(out.indices.data());
+    const qsizetype rowBytes = qsizetype(out.width) * qsizetype(sizeof(QRgb));
     QRgb last = 0;
     uchar lastIndex = 0;
-    bool haveLast = false;
-    for (int y = 0; y < out.height; ++y) {
+    const QRgb *previous = nullptr;
+    for (int y = 0; y < out.height; ++y, dst += out.width) {
         const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        if (previous && std::memcmp(line, previous, size_t(rowBytes)) == 0) {
+            std::memcpy(dst, dst - out.width, size_t(out.width));
+            continue;
+        }
+        previous = line;
         for (int x = 0; x < out.width; ++x) {
             const QRgb c = line[x] | 0xff000000u;
-            if (!haveLast || c != last) {
-                auto it = index.constFind(c);
-                if (it == index.constEnd()) {
-                    if (index.size() == 256)
-                        return medianCut(image);
-                    it = index.insert(c, uchar(out.palette.size()));
-                    out.palette.append(c);
-                }
+            if (c != last) {
+                const int i = index.find(c, out.palette);
+                if (i < 0)
+                    return medianCut(image);
                 last = c;
-                lastIndex = it.value();
-                haveLast = true;
+                lastIndex = uchar(i);
             }
-            *dst++ = lastIndex;
+            dst[x] = lastIndex;
         }
     }
     if (out.palette.isEmpty())
@@ -259,13 +300,18 @@ IndexedPicture quantizeTo256(const QImage &picture)
 
 namespace {
 
-bool deflate(const QByteArray &in, QByteArray &out)
+// Page pictures are long runs of one colour and repeated rows, which the fast levels find too:
+// on report pages level 2 takes half the time of the default level for about 1.5 times its size
+// (27 KB rather than 18 KB a page), and level 1 is no faster but larger.
+constexpr int kImageCompression = 2;
+
+bool deflate(const QByteArray &in, QByteArray &out, int level = Z_DEFAULT_COMPRESSION)
 {
     uLongf size = compressBound(uLong(in.size()));
     out.resize(qsizetype(size));
     const int rc = compress2(reinterpret_cast<Bytef *>(out.data()), &size,
                              reinterpret_cast<const Bytef *>(in.constData()), uLong(in.size()),
-                             Z_DEFAULT_COMPRESSION);
+                             level);
     if (rc != Z_OK)
         return false;
     out.resize(qsizetype(size));
@@ -454,7 +500,7 @@ PdfResult writePdf(const QString &path, int pageCount, const PdfPageSource &page
             operators += textOperators(options.text(i), place);
             fontResource = " /Font << /F1 " + QByteArray::number(pageObject(pageCount)) + " 0 R >>";
         }
-        if (!deflate(indexed.indices, imageData) || !deflate(operators, content)) {
+        if (!deflate(indexed.indices, imageData, kImageCompression) || !deflate(operators, content)) {
             file.cancelWriting();
             return fail(QStringLiteral("Compression failed on page %1.").arg(i + 1));
         }

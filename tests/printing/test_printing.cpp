@@ -236,6 +236,7 @@ private slots:
     void pdfReadableByTools_data();
     void pdfReadableByTools();
     void pdfFailureAndProgress();
+    void pdfManyPagesPageByPage();
 
     void pageHeaderHiddenOnFirstPage();
     void emptyDocumentStillPrints();
@@ -485,6 +486,83 @@ void TestPrinting::pdfFailureAndProgress()
     const PdfResult broken = writePdf(file, pages, PdfOptions{});
     QVERIFY(!broken.ok);
     QCOMPARE(readFile(file).size(), ok.bytes);
+}
+
+void TestPrinting::pdfManyPagesPageByPage()
+{
+    // Page i carries a black bar of i + 1 pixels at the top left. The writer asks for each page
+    // once, in order, and has let go of the previous picture when it asks for the next one.
+    constexpr int kPages = 300;
+    QImage previous;
+    QList<int> asked;
+    int stillHeld = 0;
+    const PdfPageSource source = [&](int i) {
+        asked << i;
+        if (!previous.isNull() && !previous.isDetached())
+            ++stillHeld;
+        QImage page(794, 1123, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x <= i; ++x)
+                page.setPixel(x, y, qRgb(0, 0, 0));
+        previous = page;
+        return page;
+    };
+    const QString file = path(QStringLiteral("many.PDF"));
+    const PdfResult result = writePdf(file, kPages, source, PdfOptions{});
+    QVERIFY2(result.ok, qPrintable(result.errorMessage));
+    QCOMPARE(result.pageCount, kPages);
+    QCOMPARE(asked.size(), kPages);
+    for (int i = 0; i < kPages; ++i)
+        QCOMPARE(asked.at(i), i);
+    QCOMPARE(stillHeld, 0);
+
+    if (!tool(QStringLiteral("qpdf")).isEmpty()) {
+        QByteArray out;
+        QCOMPARE(runTool(tool(QStringLiteral("qpdf")), {QStringLiteral("--check"), file}, &out), 0);
+        QVERIFY2(out.contains("No syntax or stream encoding errors"), out.constData());
+        QCOMPARE(runTool(tool(QStringLiteral("qpdf")), {QStringLiteral("--show-npages"), file}, &out), 0);
+        QCOMPARE(out.trimmed().toInt(), kPages);
+    }
+    if (!tool(QStringLiteral("pdfinfo")).isEmpty()) {
+        QByteArray out;
+        QCOMPARE(runTool(tool(QStringLiteral("pdfinfo")), {file}, &out), 0);
+        QVERIFY2(QString::fromLatin1(out).contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(kPages))),
+                 out.constData());
+    }
+
+    // Every page in the page tree, in order, with its own picture.
+    QString error;
+    const QMap<int, PdfObject> objects = readPdf(readFile(file), &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QByteArray tree;
+    for (const PdfObject &o : objects)
+        if (o.dictionary.contains("/Type /Pages"))
+            tree = o.dictionary;
+    QVERIFY(tree.contains("/Count " + QByteArray::number(kPages) + " "));
+    static const QRegularExpression kidRe(QStringLiteral("(\\d+) 0 R"));
+    const QString kidsText = QString::fromLatin1(tree.mid(tree.indexOf("/Kids ["), tree.indexOf("]") - tree.indexOf("/Kids [")));
+    QList<int> kids;
+    for (auto it = kidRe.globalMatch(kidsText); it.hasNext();)
+        kids << it.next().captured(1).toInt();
+    QCOMPARE(kids.size(), kPages);
+    static const QRegularExpression imageRe(QStringLiteral("/Im1 (\\d+) 0 R"));
+    for (int i = 0; i < kPages; ++i) {
+        const PdfObject page = objects.value(kids.at(i));
+        QVERIFY(page.dictionary.contains("/Type /Page "));
+        const auto m = imageRe.match(QString::fromLatin1(page.dictionary));
+        QVERIFY(m.hasMatch());
+        const PdfObject image = objects.value(m.captured(1).toInt());
+        QVERIFY(image.dictionary.contains("/Width 794 /Height 1123"));
+        const QByteArray pixels = inflate(image.stream);
+        QCOMPARE(pixels.size(), 794 * 1123);
+        const char black = pixels.at(0);
+        int bar = 0;
+        while (bar < 794 && pixels.at(bar) == black)
+            ++bar;
+        QCOMPARE(bar, i + 1);
+        QCOMPARE(pixels.at(4 * 794), pixels.at(793)); // below the bar: white
+    }
 }
 
 void TestPrinting::pageHeaderHiddenOnFirstPage()
