@@ -37,6 +37,11 @@ answers() {
   CUPS_SERVER="$SOCKET" lpstat -r >/dev/null 2>&1
 }
 
+# The scheduler answers before it has loaded its queues; clients need the queue listed and accepting.
+queue_ready() {
+  answers && CUPS_SERVER="$SOCKET" lpstat -a "$QUEUE" 2>/dev/null | grep -q "^$QUEUE accepting"
+}
+
 write_config() {
   mkdir -p "$CUPS_DIR"/{etc/ppd,spool/tmp,cache,state,log,out}
   # The scheduler runs filters as user lp: the folders they read must be reachable for it.
@@ -118,7 +123,7 @@ EOF
 
 case "${1:-start}" in
 start)
-  if running && answers; then print_env; exit 0; fi
+  if running && queue_ready; then print_env; exit 0; fi
   for need in "$CUPSD" "$PPD_SOURCE" /usr/lib/cups/backend/cups-pdf; do
     if [ ! -e "$need" ]; then
       echo "CUPS or the PDF printer is not installed ($need missing); run scripts/install-deps.sh" >&2
@@ -135,8 +140,8 @@ start)
   "$CUPSD" -f -c "$CUPS_DIR/etc/cupsd.conf" -s "$CUPS_DIR/etc/cups-files.conf" \
     >>"$CUPS_DIR/log/cupsd.out" 2>&1 &
   echo $! >"$PIDFILE"
-  for _ in $(seq 1 100); do
-    if answers; then print_env; exit 0; fi
+  for _ in $(seq 1 300); do
+    if queue_ready; then print_env; exit 0; fi
     if ! running; then break; fi
     sleep 0.1
   done
