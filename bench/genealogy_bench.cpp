@@ -8,6 +8,7 @@
 // "bench_genealogy" is kept between runs; set PELMIXI_BENCH_REFILL=1 to build it again.
 //
 // Usage: genealogy_bench [runs]   (default 10)
+#include "benchstats.h"
 #include "connection.h"
 #include "genealogy.h"
 #include "testsupport.h"
@@ -152,16 +153,6 @@ bool filled(Connection &c)
     } catch (const DbError &) {
         return false;
     }
-}
-
-struct Stats {
-    double min = 0, median = 0, max = 0;
-};
-
-Stats stats(QList<double> ms)
-{
-    std::sort(ms.begin(), ms.end());
-    return {ms.first(), ms.at(ms.size() / 2), ms.last()};
 }
 
 } // namespace

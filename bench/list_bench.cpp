@@ -10,6 +10,7 @@
 //
 // Usage: list_bench [rounds]   (default 7)
 // Last line: first-screen-ms=<median> rebuild-ms=<median> client-ms=<median> rss-mb=<peak> (1,000,000 rows)
+#include "benchstats.h"
 #include "connection.h"
 #include "documentlist.h"
 #include "listpager.h"
@@ -44,16 +45,6 @@ long statusKb(const char *field)
             return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLong();
     }
     return -1;
-}
-
-struct Stats {
-    double min = 0, median = 0, max = 0;
-};
-
-Stats stats(QList<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return { v.first(), v.at(v.size() / 2), v.last() };
 }
 
 QString databaseFor(int documents)

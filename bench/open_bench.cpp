@@ -8,6 +8,7 @@
 //
 // Usage: open_bench [runs] [runs without indexes]   (default 20 and 3)
 // Prints open-ms=<median> for both cases.
+#include "benchstats.h"
 #include "batchhistory.h"
 #include "connection.h"
 #include "indexcheck.h"
@@ -131,16 +132,6 @@ bool filled(Connection &c)
     } catch (const DbError &) {
         return false;
     }
-}
-
-struct Stats {
-    double min = 0, median = 0, max = 0;
-};
-
-Stats stats(QList<double> ms)
-{
-    std::sort(ms.begin(), ms.end());
-    return {ms.first(), ms.at(ms.size() / 2), ms.last()};
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 //
 // Usage: pdf_bench [runs [keep-dir]]   (default 7 runs; with keep-dir the last PDF of either side
 // at each size is kept there as ours-<pages>.pdf and img2pdf-<pages>.pdf)
+#include "benchstats.h"
 #include "printing/documentreports.h"
 #include "printing/pdfwriter.h"
 
@@ -87,16 +88,6 @@ double peakRssMb()
     rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024.0;
-}
-
-struct Stats {
-    double min = 0, median = 0, max = 0;
-};
-
-Stats stats(QList<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return { v.first(), v.at(v.size() / 2), v.last() };
 }
 
 [[noreturn]] void fail(const QString &what)

@@ -3,6 +3,8 @@
 // join from that key table on its (partiecela, lomeni) index, never once per batch.
 #include "genealogy.h"
 
+#include "indexcheck.h"
+
 #include "connection.h"
 #include "sqltext.h"
 
@@ -913,31 +915,13 @@ std::optional<double> unitFactor(const QString &from, const QString &to)
 
 QStringList tablesWithoutBatchIndex(Connection &connection)
 {
-    const QStringList tables{u"pelmixi"_s, u"smesi"_s, u"pv9"_s, u"pvrad"_s, u"dlrad"_s, u"vnrad"_s, u"vp"_s};
-    QStringList quoted;
-    for (const QString &t : tables)
-        quoted << sqlQuote(t);
-    const ResultSet rs = connection.query(
-        u"select lower(table_name), index_name, seq_in_index, lower(column_name) from information_schema.statistics"
-        u" where table_schema = database() and seq_in_index <= 2 and lower(table_name) in ("_s
-        + quoted.join(u',') + u')');
-    QHash<QString, QHash<QString, QStringList>> columns; // table → index → columns by position
-    for (qsizetype r = 0; r < rs.rowCount(); ++r) {
-        QStringList &cols = columns[rs.value(r, 0).toString()][rs.value(r, 1).toString()];
-        const int pos = int(rs.value(r, 2).toLongLong());
-        while (cols.size() < pos)
-            cols.append(QString());
-        cols[pos - 1] = rs.value(r, 3).toString();
-    }
+    const QList<indexcheck::Finding> findings = indexcheck::check(connection);
     QStringList missing;
-    for (const QString &t : tables) {
-        bool found = false;
-        for (const QStringList &cols : columns.value(t)) {
-            if (cols.size() >= 2 && cols.at(0) == u"partiecela"_s && cols.at(1) == u"lomeni"_s)
-                found = true;
+    for (const QString &t : {u"pelmixi"_s, u"smesi"_s, u"pv9"_s, u"pvrad"_s, u"dlrad"_s, u"vnrad"_s, u"vp"_s}) {
+        for (const indexcheck::Finding &f : findings) {
+            if (f.need.table == t && f.need.columns == QStringList{u"partiecela"_s, u"lomeni"_s} && f.missing())
+                missing << t;
         }
-        if (!found)
-            missing << t;
     }
     return missing;
 }
